@@ -1,0 +1,30 @@
+#include "platform/linux/linux_platform.h"
+
+#include "platform/linux/console_user_interface.h"
+#include "platform/linux/executable_path.h"
+#include "platform/linux/local_clock.h"
+#include "platform/linux/posix_file_system.h"
+#include "platform/linux/xdg_shell_folders.h"
+
+namespace vigilo {
+
+struct LinuxPlatform::Backends {
+  ConsoleUserInterface ui;
+  LocalClock clock;
+  PosixRegionalSettings regional;
+  PosixFileSystem files;
+  XdgShellFolders shell;
+};
+
+LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
+  platform_.ui = &backends_->ui;
+  platform_.clock = &backends_->clock;
+  platform_.regional = &backends_->regional;
+  platform_.files = &backends_->files;
+  platform_.shell = &backends_->shell;
+  platform_.executablePath = runningExecutablePath();
+}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+}  // namespace vigilo
