@@ -7,6 +7,10 @@ namespace vigilo::mMain {
 // loads the launcher form and launches the main application.
 void Main();
 
+// Fills the product profile and records where the starter lives. False after
+// an unexpected failure, which it has reported.
+bool initializeVersion();
+
 // Puts the screen's mouse pointer back to the default.
 void resetMousePointer();
 
