@@ -17,4 +17,10 @@ void Object::unknownMember(std::string_view member) const {
               "Object doesn't support this property or method: " + std::string(member));
 }
 
+Error cannotCreateObject(const std::string& progIdOrClassId, const std::string& reason) {
+  std::string description = "ActiveX component can't create object: '" + progIdOrClassId + "'";
+  if (!reason.empty()) description += " (" + reason + ")";
+  return Error(errc::kCannotCreateObject, "Components", std::move(description));
+}
+
 }  // namespace vigilo

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/variant.h"
 
 namespace vigilo {
@@ -31,5 +32,9 @@ class Components {
   // Raises Error 429 when the name is not registered or its library fails to load.
   virtual ObjectRef createObject(const std::string& progIdOrClassId) = 0;
 };
+
+// Error 429 for a component that cannot be created; `reason` (may be empty)
+// says why: "not registered", the loader's message, ...
+Error cannotCreateObject(const std::string& progIdOrClassId, const std::string& reason);
 
 }  // namespace vigilo
