@@ -14,6 +14,10 @@ class ProfileFunctions;
 class Components;
 class WindowSystem;
 class ProcessLauncher;
+class InfoMessageWindows;
+namespace ado {
+class DatabaseEngine;
+}
 
 // The services through which the program reaches the operating system. The
 // program installs the real ones at its start; tests install fakes.
@@ -28,6 +32,8 @@ struct Platform {
   Components* components = nullptr;
   WindowSystem* windows = nullptr;
   ProcessLauncher* processes = nullptr;
+  ado::DatabaseEngine* databases = nullptr;
+  InfoMessageWindows* infoWindows = nullptr;
   // Full path of the running executable.
   std::string executablePath;
 };
