@@ -95,7 +95,7 @@ class Recordset : public Object {
   // array of fields by rows; the current row moves past them.
   virtual Variant GetRows(int32_t rows = -1) = 0;
 
-  // Late-bound members: RecordCount, BOF, EOF, State (get); Open, Close,
+  // Late-bound members: RecordCount, BOF, EOF, State (get); Close,
   // MoveFirst, MoveNext, GetRows, Fields (call; Fields(i) gives the value).
   Variant get(std::string_view member) override;
   Variant call(std::string_view member, const std::vector<Variant>& args) override;
