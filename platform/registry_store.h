@@ -47,6 +47,10 @@ class RegistryStore {
   // Stores the value, creating the key path; false when the store refuses.
   virtual bool setValue(uint32_t root, const std::string& keyPath, const std::string& valueName,
                         const RegistryData& data) = 0;
+  // Removes the key with every key and value below it; true when the key is
+  // gone afterwards (also when it never existed), false when the store
+  // refuses or cannot delete.
+  virtual bool deleteKey(uint32_t root, const std::string& keyPath) { return false; }
 };
 
 }  // namespace vigilo
