@@ -4,6 +4,7 @@
 #include "platform/linux/executable_path.h"
 #include "platform/linux/local_clock.h"
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/registered_components.h"
 #include "platform/linux/xdg_shell_folders.h"
 
 namespace vigilo {
@@ -14,6 +15,7 @@ struct LinuxPlatform::Backends {
   PosixRegionalSettings regional;
   PosixFileSystem files;
   XdgShellFolders shell;
+  RegisteredComponents components;
 };
 
 LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
@@ -22,6 +24,7 @@ LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
   platform_.regional = &backends_->regional;
   platform_.files = &backends_->files;
   platform_.shell = &backends_->shell;
+  platform_.components = &backends_->components;
   platform_.executablePath = runningExecutablePath();
 }
 
