@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "platform/form.h"
 
 namespace vigilo {
 
@@ -37,6 +40,13 @@ class UserInterface {
 
   // Ends the program at once, without returning.
   [[noreturn]] virtual void endProgram() = 0;
+
+  // Loads a form without showing it; it counts as loaded until unloaded.
+  // Raises Error when the program has no windows (no display).
+  virtual std::unique_ptr<Form> loadForm(const FormDesign& design);
+
+  // The height of the screen in twips; 0 when there is no screen.
+  virtual int screenHeight();
 };
 
 // The program's title, shown in the title bar of a message box that is given

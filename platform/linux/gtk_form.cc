@@ -1,0 +1,157 @@
+#include "platform/linux/gtk_form.h"
+
+#include <gdk/gdkx.h>
+#include <X11/Xutil.h>
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "platform/linux/gtk_icon_picture.h"
+
+namespace vigilo {
+namespace {
+
+int loadedForms = 0;
+
+// What the program's callbacks raise must not unwind through GTK's C frames.
+template <typename F>
+void runGuarded(const char* what, F&& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", what, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "%s: unexpected failure\n", what);
+  }
+}
+
+}  // namespace
+
+GtkForm::GtkForm(const FormDesign& design, double twipsPerPixel)
+    : twipsPerPixel_(twipsPerPixel) {
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(window_), design.caption.c_str());
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  // The form's own icon, until the program gives it another.
+  gtk_window_set_icon_name(GTK_WINDOW(window_), "application-x-executable");
+  layout_ = gtk_fixed_new();
+  gtk_widget_set_size_request(layout_, pixels(design.clientWidth), pixels(design.clientHeight));
+  gtk_container_add(GTK_CONTAINER(window_), layout_);
+  gtk_widget_show(layout_);
+
+  // GTK sets the program's class while it creates the X window; the class of
+  // this one window is replaced afterwards.
+  g_signal_connect_after(window_, "realize", G_CALLBACK(onRealized), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(onDeleteEvent), this);
+  gtk_widget_realize(window_);
+  // The handle may go to another program at once: the window must be there
+  // for it, class and all.
+  gdk_display_flush(gtk_widget_get_display(window_));
+  ++loadedForms;
+}
+
+GtkForm::~GtkForm() {
+  if (window_) {
+    destroyWindow();
+  }
+}
+
+int GtkForm::loadedCount() { return loadedForms; }
+
+int GtkForm::pixels(int twips) const { return static_cast<int>(std::lround(twips / twipsPerPixel_)); }
+
+int32_t GtkForm::hWnd() const {
+  if (!window_) return 0;
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  return gdkWindow ? static_cast<int32_t>(GDK_WINDOW_XID(gdkWindow)) : 0;
+}
+
+void GtkForm::onRealized(GtkWidget* window, gpointer) {
+  GdkWindow* gdkWindow = gtk_widget_get_window(window);
+  if (!gdkWindow || !GDK_IS_X11_WINDOW(gdkWindow)) return;
+  std::string name = g_get_prgname() ? g_get_prgname() : "vigilo";
+  std::string windowClass = kFormWindowClass;
+  XClassHint hint;
+  hint.res_name = name.data();
+  hint.res_class = windowClass.data();
+  XSetClassHint(GDK_WINDOW_XDISPLAY(gdkWindow), GDK_WINDOW_XID(gdkWindow), &hint);
+}
+
+bool GtkForm::setIconFromFile(const std::string& iconFile) {
+  if (!window_) return false;
+  const GObjectPtr<GdkPixbuf> picture = loadIconPicture(iconFile, kLargeIconSize);
+  if (!picture) return false;
+  gtk_window_set_icon(GTK_WINDOW(window_), picture.get());
+  return true;
+}
+
+void GtkForm::addButton(const std::string& caption, const TwipsRect& where,
+                        std::function<void()> onClick) {
+  if (!window_) return;
+  GtkWidget* button = gtk_button_new_with_label(caption.c_str());
+  gtk_widget_set_size_request(button, pixels(where.width), pixels(where.height));
+  gtk_fixed_put(GTK_FIXED(layout_), button, pixels(where.left), pixels(where.top));
+  clickActions_.push_back(std::move(onClick));
+  g_signal_connect(button, "clicked", G_CALLBACK(onClicked), &clickActions_.back());
+  gtk_widget_show(button);
+}
+
+void GtkForm::onClicked(GtkButton*, gpointer action) {
+  runGuarded("button", [action] {
+    const auto& onClick = *static_cast<std::function<void()>*>(action);
+    if (onClick) onClick();
+  });
+}
+
+void GtkForm::move(int left, int top) {
+  if (!window_) return;
+  const int x = pixels(left), y = pixels(top);
+  // The request for when the window is shown, and the X window's own place
+  // now, since a hidden window is never configured by GTK.
+  gtk_window_move(GTK_WINDOW(window_), x, y);
+  if (GdkWindow* gdkWindow = gtk_widget_get_window(window_)) gdk_window_move(gdkWindow, x, y);
+}
+
+int GtkForm::height() const {
+  if (!window_) return 0;
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  if (!gdkWindow) return 0;
+  // With the frame once a window manager has framed the window; a window that
+  // was never shown has no frame yet.
+  GdkRectangle outer{};
+  gdk_window_get_frame_extents(gdkWindow, &outer);
+  return static_cast<int>(std::lround(outer.height * twipsPerPixel_));
+}
+
+void GtkForm::unload() {
+  if (!window_ || unloading_) return;
+  unloading_ = true;
+  struct DestroyAtEnd {
+    GtkForm* form;
+    ~DestroyAtEnd() {
+      form->destroyWindow();
+      form->unloading_ = false;
+    }
+  } destroyAtEnd{this};
+  if (unloadHandler_) unloadHandler_();
+}
+
+void GtkForm::destroyWindow() {
+  GtkWidget* window = std::exchange(window_, nullptr);
+  layout_ = nullptr;
+  if (!window) return;
+  g_signal_handlers_disconnect_by_data(window, this);
+  GdkDisplay* display = gtk_widget_get_display(window);
+  gtk_widget_destroy(window);
+  gdk_display_flush(display);
+  --loadedForms;
+}
+
+gboolean GtkForm::onDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
+  runGuarded("close", [self] { static_cast<GtkForm*>(self)->unload(); });
+  return TRUE;  // the window is gone already, or the unload went wrong: GTK leaves it
+}
+
+}  // namespace vigilo
