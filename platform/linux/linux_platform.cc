@@ -2,6 +2,7 @@
 
 #include "platform/linux/console_user_interface.h"
 #include "platform/linux/executable_path.h"
+#include "platform/linux/file_registry_store.h"
 #include "platform/linux/ini_profile_functions.h"
 #include "platform/linux/local_clock.h"
 #include "platform/linux/posix_file_system.h"
@@ -16,6 +17,7 @@ struct LinuxPlatform::Backends {
   PosixRegionalSettings regional;
   PosixFileSystem files;
   XdgShellFolders shell;
+  FileRegistryStore registry;
   IniProfileFunctions profile;
   RegisteredComponents components;
 };
@@ -26,6 +28,7 @@ LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
   platform_.regional = &backends_->regional;
   platform_.files = &backends_->files;
   platform_.shell = &backends_->shell;
+  platform_.registry = &backends_->registry;
   platform_.profile = &backends_->profile;
   platform_.components = &backends_->components;
   platform_.executablePath = runningExecutablePath();

@@ -24,6 +24,13 @@ std::optional<std::string> userDataFolder() {
 std::optional<std::string> XdgShellFolders::specialFolder(int32_t folderId) {
   switch (folderId) {
     case kCsidlAppData: return userDataFolder();
+    // Program files and common program files are both /opt on Linux: the
+    // filesystem hierarchy standard puts add-on programs there, each in
+    // /opt/<package> or, for a maker's several products and their shared
+    // parts, /opt/<provider>. Callers append the maker's or product's
+    // folder, which gives the same layout the two Windows folders have.
+    case kCsidlProgramFiles:
+    case kCsidlProgramFilesCommon: return std::string("/opt");
     default: return std::nullopt;
   }
 }

@@ -1,0 +1,7 @@
+#include "platform/process_launcher.h"
+
+namespace vigilo {
+
+ProcessLauncher::~ProcessLauncher() = default;
+
+}  // namespace vigilo
