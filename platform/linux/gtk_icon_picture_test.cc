@@ -215,6 +215,11 @@ TEST_F(IconPictureTest, LoadsIconsOfOtherWriters) {
   const auto sixteen = loadIconPicture(testdata + "bmp_and_png.ico", 16);
   ASSERT_TRUE(sixteen);
   EXPECT_EQ(pixelAt(sixteen.get(), 8, 8), kRed);
+  // The demo installation's icon: rounded corners on an opaque face.
+  const auto demo = loadIconPicture(std::string(VIGILO_SOURCE_DIR) + "/demo/BrivantRB.ico", 32);
+  ASSERT_TRUE(demo);
+  EXPECT_EQ(pixelAt(demo.get(), 0, 0)[3], 0);
+  EXPECT_EQ(pixelAt(demo.get(), 16, 28)[3], 255);
 }
 
 TEST_F(IconPictureTest, FilesThatAreNoUsableIconGiveNoPicture) {
