@@ -1,12 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vigilo {
-
-// Show commands for a started program's window, by their Win32 numbers.
-enum ShowCommand : int { kSwShowNormal = 1 };
 
 // What to start: a program by its exact path and the arguments it is given,
 // each one value of its own, so that blanks or quotes in them never split or
@@ -14,7 +12,9 @@ enum ShowCommand : int { kSwShowNormal = 1 };
 struct ProcessStart {
   std::string program;
   std::vector<std::string> arguments;
-  int showCommand = kSwShowNormal;
+  // How its window is first shown, a ShowWindow command by its Win32 number:
+  // 1 (SW_SHOWNORMAL), shown normally with the focus, unless said otherwise.
+  int32_t showCommand = 1;
 };
 
 // Starts other programs.

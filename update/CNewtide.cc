@@ -173,7 +173,7 @@ void CNewtide::Run() {
     // The tool by its exact path and the client file as one argument of its
     // own: blanks in either path can neither split the argument nor let a
     // program at a prefix of the tool's path start in its place.
-    platform().processes->start({tool, {"/C:" + client}, kSwShowNormal});
+    platform().processes->start({tool, {"/C:" + client}});
     LastRun(Date{platform().clock->now()});
   });
 }

@@ -124,7 +124,7 @@ TEST_F(NewtideRunTest, RunStartsTheToolWithTheClientFileAsOneArgumentAndRecordsT
   ASSERT_EQ(launcher.starts.size(), 1u);
   EXPECT_EQ(launcher.starts[0].program, tool);
   EXPECT_EQ(launcher.starts[0].arguments, std::vector<std::string>{"/C:" + clientFile});
-  EXPECT_EQ(launcher.starts[0].showCommand, kSwShowNormal);
+  EXPECT_EQ(launcher.starts[0].showCommand, 1);  // shown normally
   EXPECT_EQ(userText("LastRun"), "10.03.2026");
 }
 
