@@ -82,11 +82,13 @@ TEST_F(ModIniTest, KeyNamesMatchWithoutRegardToCase) {
 }
 
 TEST_F(ModIniTest, WriteReplacesOnlyItsOwnValue) {
-  writeFile(ini, "; settings\r\n[System]\r\nSetupDatabase=a.mdb\r\nMusicPath=m\r\n\r\n[FILES]\r\n"
-                 "MusicPath=f\r\n");
+  writeFile(ini,
+            "; settings\r\n[System]\r\nSetupDatabase=a.mdb\r\nMusicPath=m\r\n\r\n[FILES]\r\n"
+            "MusicPath=f\r\n");
   WriteIni(ini, "System", "MusicPath", "new");
-  EXPECT_EQ(readFile(ini), "; settings\r\n[System]\r\nSetupDatabase=a.mdb\r\nMusicPath=new\r\n\r\n"
-                           "[FILES]\r\nMusicPath=f\r\n");
+  EXPECT_EQ(readFile(ini),
+            "; settings\r\n[System]\r\nSetupDatabase=a.mdb\r\nMusicPath=new\r\n\r\n"
+            "[FILES]\r\nMusicPath=f\r\n");
 }
 
 TEST_F(ModIniTest, FailedWritesChangeNothingAndShowNothing) {

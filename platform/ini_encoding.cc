@@ -39,9 +39,12 @@ size_t sequenceLength(std::string_view text, bool allowSurrogates) {
 char32_t decodeSequence(std::string_view sequence) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(sequence[i]); };
   switch (sequence.size()) {
-    case 1: return byte(0);
-    case 2: return (char32_t{byte(0)} & 0x1F) << 6 | (byte(1) & 0x3F);
-    case 3: return (char32_t{byte(0)} & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    case 1:
+      return byte(0);
+    case 2:
+      return (char32_t{byte(0)} & 0x1F) << 6 | (byte(1) & 0x3F);
+    case 3:
+      return (char32_t{byte(0)} & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
     default:
       return (char32_t{byte(0)} & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
              (byte(3) & 0x3F);
@@ -81,8 +84,8 @@ std::string decodeUnits(std::string_view units, LoneSurrogate lone) {
   text.reserve(units.size() / 2 + units.size() / 8);
   const size_t count = units.size() / 2;
   const auto unitAt = [&](size_t i) -> char32_t {
-    return static_cast<unsigned char>(units[2 * i]) |
-           static_cast<unsigned char>(units[2 * i + 1]) << 8;
+    return static_cast<unsigned char>(units[2 * i]) | static_cast<unsigned char>(units[2 * i + 1])
+                                                          << 8;
   };
   for (size_t i = 0; i < count; ++i) {
     const char32_t unit = unitAt(i);

@@ -1,5 +1,7 @@
 #include "platform/ini_text.h"
 
+#include <algorithm>
+
 #include "platform/ini_encoding.h"
 
 namespace vigilo::ini {
@@ -43,24 +45,48 @@ struct Line {
   bool terminated() const { return next > end; }
 };
 
+// The next place of one byte in a text, searched with memchr and remembered,
+// so that a long line is scanned once and at memory speed.
+class NextByte {
+ public:
+  explicit NextByte(char byte) : byte_(byte) {}
+
+  size_t from(std::string_view text, size_t at) {
+    if (!known_ || (next_ != text.npos && next_ < at)) {
+      next_ = text.find(byte_, at);
+      known_ = true;
+    }
+    return next_;
+  }
+
+ private:
+  char byte_;
+  bool known_ = false;
+  size_t next_ = 0;
+};
+
 class LineReader {
  public:
-  LineReader(std::string_view text, size_t from, size_t to) : text_(text.substr(0, to)), at_(from) {}
+  LineReader(std::string_view text, size_t from, size_t to)
+      : text_(text.substr(0, to)), at_(from) {}
 
   bool read(Line* line) {
     if (at_ >= text_.size()) return false;
     line->begin = at_;
-    size_t end = at_;
-    while (end < text_.size() && !isLineBreak(text_[end])) ++end;
+    const size_t end = std::min({cr_.from(text_, at_), lf_.from(text_, at_), text_.size()});
     line->end = end;
-    if (end < text_.size()) end += text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1;
-    line->next = at_ = end;
+    size_t next = end;
+    if (end < text_.size())
+      next += text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1;
+    line->next = at_ = next;
     return true;
   }
 
  private:
   std::string_view text_;
   size_t at_;
+  NextByte cr_{'\r'};
+  NextByte lf_{'\n'};
 };
 
 // The section name of a header line, or nothing for any other line.

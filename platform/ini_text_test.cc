@@ -47,84 +47,88 @@ TEST_P(FindValueTest, FindsWhatTheProfileFunctionsFind) {
   EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SectionHeaders, FindValueTest,
-    ::testing::Values(LookUp{"[S]\r\nk=v", "S", "k", "v"}, LookUp{"[S]\nk=v", "S", "k", "v"},
-                      LookUp{"[S]\rk=v", "S", "k", "v"},
-                      LookUp{" \t\v[S]\r\nk=v", "S", "k", "v"},
-                      LookUp{"S]\r\nk=v", "S", "k", std::nullopt},
-                      LookUp{"[ x ]\r\nk=v", "x", "k", "v"},
-                      LookUp{"[Name   \r\nk=v", "Name", "k", "v"},
-                      LookUp{"[[sec]\r\nk=v", "[sec", "k", "v"},
-                      LookUp{"[a]b]\r\nk=v", "a", "k", "v"},
-                      LookUp{"[S]key=value\r\nk=v", "S", "key", std::nullopt},
-                      LookUp{"[S]key=value\r\nk=v", "S", "k", "v"},
-                      LookUp{"[]\r\nk=v", "", "k", "v"},
-                      // Lines before the first header belong to no section.
-                      LookUp{"k=v\r\n[S]\r\n", "", "k", std::nullopt},
-                      LookUp{"k=v\r\n[S]\r\n", " ", "k", std::nullopt},
-                      // Only the first section of a name is searched.
-                      LookUp{"[S]\r\nk=1\r\n[T]\r\n[s]\r\nk=2\r\nj=3", "S", "k", "1"},
-                      LookUp{"[S]\r\nk=1\r\n[T]\r\n[s]\r\nk=2\r\nj=3", "S", "j", std::nullopt},
-                      // A section ends at the next header.
-                      LookUp{"[S]\r\n[T]\r\nk=v", "S", "k", std::nullopt}));
+const LookUp kSectionHeaders[] = {
+    {"[S]\r\nk=v", "S", "k", "v"},
+    {"[S]\nk=v", "S", "k", "v"},
+    {"[S]\rk=v", "S", "k", "v"},
+    {" \t\v[S]\r\nk=v", "S", "k", "v"},
+    {"S]\r\nk=v", "S", "k", std::nullopt},
+    {"[ x ]\r\nk=v", "x", "k", "v"},
+    {"[Name   \r\nk=v", "Name", "k", "v"},
+    {"[[sec]\r\nk=v", "[sec", "k", "v"},
+    {"[a]b]\r\nk=v", "a", "k", "v"},
+    {"[S]key=value\r\nk=v", "S", "key", std::nullopt},
+    {"[S]key=value\r\nk=v", "S", "k", "v"},
+    {"[]\r\nk=v", "", "k", "v"},
+    // Lines before the first header belong to no section.
+    {"k=v\r\n[S]\r\n", "", "k", std::nullopt},
+    {"k=v\r\n[S]\r\n", " ", "k", std::nullopt},
+    // Only the first section of a name is searched.
+    {"[S]\r\nk=1\r\n[T]\r\n[s]\r\nk=2\r\nj=3", "S", "k", "1"},
+    {"[S]\r\nk=1\r\n[T]\r\n[s]\r\nk=2\r\nj=3", "S", "j", std::nullopt},
+    // A section ends at the next header.
+    {"[S]\r\n[T]\r\nk=v", "S", "k", std::nullopt},
+};
+INSTANTIATE_TEST_SUITE_P(SectionHeaders, FindValueTest, ::testing::ValuesIn(kSectionHeaders));
 
-INSTANTIATE_TEST_SUITE_P(
-    KeyLines, FindValueTest,
-    ::testing::Values(LookUp{"[S]\r\n \t k \t = \t v \t ", "S", "k", "v"},
-                      LookUp{"[S]\r\n=v", "S", "", "v"},
-                      LookUp{"[S]\r\n;k=v", "S", ";k", std::nullopt},
-                      LookUp{"[S]\r\n ;k=v", "S", " ;k", std::nullopt},
-                      LookUp{"[S]\r\nk=;x", "S", "k", ";x"},
-                      LookUp{"[S]\r\na ;b=v", "S", "a ;b", "v"},
-                      LookUp{"[;s]\r\nk=v", ";s", "k", "v"},
-                      LookUp{"[S]\r\n#k=v", "S", "#k", "v"},
-                      LookUp{"[S]\r\nk=v ;c", "S", "k", "v ;c"},
-                      LookUp{"[S]\r\nk\r\n", "S", "k", std::nullopt},
-                      LookUp{"[S]\r\nk=1\r\nK=2", "S", "k", "1"},
-                      LookUp{"[S]\r\na=b=c", "S", "a", "b=c"},
-                      LookUp{"[S]\r\nk=", "S", "k", ""},
-                      LookUp{"[S]\r\nk=\t \v", "S", "k", ""}));
+const LookUp kKeyLines[] = {
+    {"[S]\r\n \t k \t = \t v \t ", "S", "k", "v"},
+    {"[S]\r\n=v", "S", "", "v"},
+    {"[S]\r\n;k=v", "S", ";k", std::nullopt},
+    {"[S]\r\n ;k=v", "S", " ;k", std::nullopt},
+    {"[S]\r\nk=;x", "S", "k", ";x"},
+    {"[S]\r\na ;b=v", "S", "a ;b", "v"},
+    {"[;s]\r\nk=v", ";s", "k", "v"},
+    {"[S]\r\n#k=v", "S", "#k", "v"},
+    {"[S]\r\nk=v ;c", "S", "k", "v ;c"},
+    {"[S]\r\nk\r\n", "S", "k", std::nullopt},
+    {"[S]\r\nk=1\r\nK=2", "S", "k", "1"},
+    {"[S]\r\na=b=c", "S", "a", "b=c"},
+    {"[S]\r\nk=", "S", "k", ""},
+    {"[S]\r\nk=\t \v", "S", "k", ""},
+};
+INSTANTIATE_TEST_SUITE_P(KeyLines, FindValueTest, ::testing::ValuesIn(kKeyLines));
 
-INSTANTIATE_TEST_SUITE_P(
-    NameMatching, FindValueTest,
-    ::testing::Values(LookUp{"[Sec]\r\nKey=Val", "sEC", "kEY", "Val"},
-                      LookUp{"[Sec]\r\nKey=Val", " Sec ", "  Key  ", "Val"},
-                      // Only spaces leave the caller's names.
-                      LookUp{"[Sec]\r\nKey=Val", "\tSec", "Key", std::nullopt},
-                      LookUp{"[Sec]\r\nKey=Val", "Sec", "Key\t", std::nullopt},
-                      LookUp{"[Sec]\r\nKey=Val", "Sec", "Key\v", std::nullopt},
-                      LookUp{"[S]\r\n\"K\"=v", "S", "K", std::nullopt},
-                      LookUp{"[S]\r\n\"K\"=v", "S", "\"K\"", "v"},
-                      // Case folding is ASCII only: other bytes compare as they are.
-                      LookUp{"[S]\r\n\xC3\x89t\xC3\xA9=v", "S", "\xC3\xA9t\xC3\xA9", std::nullopt},
-                      LookUp{"[S]\r\n\xC3\x89t\xC3\xA9=v", "S", "\xC3\x89T\xC3\xA9", "v"},
-                      LookUp{"[S]\r\n" + std::string(1 << 20, 'k') + "=v", "S",
-                             std::string(1 << 20, 'K'), "v"}));
+const LookUp kNameMatching[] = {
+    {"[Sec]\r\nKey=Val", "sEC", "kEY", "Val"},
+    {"[Sec]\r\nKey=Val", " Sec ", "  Key  ", "Val"},
+    // Only spaces leave the caller's names.
+    {"[Sec]\r\nKey=Val", "\tSec", "Key", std::nullopt},
+    {"[Sec]\r\nKey=Val", "Sec", "Key\t", std::nullopt},
+    {"[Sec]\r\nKey=Val", "Sec", "Key\v", std::nullopt},
+    {"[S]\r\n\"K\"=v", "S", "K", std::nullopt},
+    {"[S]\r\n\"K\"=v", "S", "\"K\"", "v"},
+    // Case folding is ASCII only: other bytes compare as they are.
+    {"[S]\r\n\xC3\x89t\xC3\xA9=v", "S", "\xC3\xA9t\xC3\xA9", std::nullopt},
+    {"[S]\r\n\xC3\x89t\xC3\xA9=v", "S", "\xC3\x89T\xC3\xA9", "v"},
+    {"[S]\r\n" + std::string(1 << 20, 'k') + "=v", "S", std::string(1 << 20, 'K'), "v"},
+};
+INSTANTIATE_TEST_SUITE_P(NameMatching, FindValueTest, ::testing::ValuesIn(kNameMatching));
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, FindValueTest,
-    ::testing::Values(LookUp{"[S]\r\nk=  \"  v  \"  ", "S", "k", "  v  "},
-                      LookUp{"[S]\r\nk='\"v\"'", "S", "k", "\"v\""},
-                      LookUp{"[S]\r\nk=\"v'", "S", "k", "\"v'"},
-                      LookUp{"[S]\r\nk='\"v'\"", "S", "k", "'\"v'\""},
-                      LookUp{"[S]\r\nk=\"", "S", "k", "\""},
-                      LookUp{"[S]\r\nk=''", "S", "k", ""},
-                      LookUp{"[S]\r\nk=w\xC3\xB6rd", "S", "k", "w\xC3\xB6rd"},
-                      LookUp{"[S]\r\nk=a\0b"s, "S", "k", "a\0b"s},
-                      // Foreign bytes, even NULs, before the first header.
-                      LookUp{"\0\xFF\r\n[S]\r\nk=v"s, "S", "k", "v"}));
+const LookUp kValues[] = {
+    {"[S]\r\nk=  \"  v  \"  ", "S", "k", "  v  "},
+    {"[S]\r\nk='\"v\"'", "S", "k", "\"v\""},
+    {"[S]\r\nk=\"v'", "S", "k", "\"v'"},
+    {"[S]\r\nk='\"v'\"", "S", "k", "'\"v'\""},
+    {"[S]\r\nk=\"", "S", "k", "\""},
+    {"[S]\r\nk=''", "S", "k", ""},
+    {"[S]\r\nk=w\xC3\xB6rd", "S", "k", "w\xC3\xB6rd"},
+    {"[S]\r\nk=a\0b"s, "S", "k", "a\0b"s},
+    // Foreign bytes, even NULs, before the first header.
+    {"\0\xFF\r\n[S]\r\nk=v"s, "S", "k", "v"},
+};
+INSTANTIATE_TEST_SUITE_P(Values, FindValueTest, ::testing::ValuesIn(kValues));
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, FindValueTest,
+const LookUp kEncodings[] = {
     // A UTF-8 mark is three bytes of line 1: its header is not seen.
-    ::testing::Values(LookUp{"\xEF\xBB\xBF[S]\r\nk=v\r\n[T]\r\nk=w", "S", "k", std::nullopt},
-                      LookUp{"\xEF\xBB\xBF[S]\r\nk=v\r\n[T]\r\nk=w", "T", "k", "w"},
-                      LookUp{"\xEF\xBB\xBF\r\n[S]\r\nk=v", "S", "k", "v"}));
+    {"\xEF\xBB\xBF[S]\r\nk=v\r\n[T]\r\nk=w", "S", "k", std::nullopt},
+    {"\xEF\xBB\xBF[S]\r\nk=v\r\n[T]\r\nk=w", "T", "k", "w"},
+    {"\xEF\xBB\xBF\r\n[S]\r\nk=v", "S", "k", "v"},
+};
+INSTANTIATE_TEST_SUITE_P(Encodings, FindValueTest, ::testing::ValuesIn(kEncodings));
 
 std::string read(std::optional<std::string> file, const std::string& section,
-                 const std::string& key, const std::string& defaultValue = "",
-                 size_t size = 255) {
+                 const std::string& key, const std::string& defaultValue = "", size_t size = 255) {
   return readProfileString(file ? std::optional<std::string_view>(*file) : std::nullopt, section,
                            key, defaultValue, size);
 }
@@ -203,8 +207,8 @@ struct Edit {
 };
 
 void PrintTo(const Edit& c, std::ostream* out) {
-  *out << "[" << c.section << "] " << c.key << "=" << (c.value ? *c.value : "(delete)")
-       << " in \"" << c.before << "\"";
+  *out << "[" << c.section << "] " << c.key << "=" << (c.value ? *c.value : "(delete)") << " in \""
+       << c.before << "\"";
 }
 
 class EditTextTest : public ::testing::TestWithParam<Edit> {};
@@ -215,83 +219,83 @@ TEST_P(EditTextTest, ChangesOnlyWhatTheWriteNames) {
   EXPECT_EQ(editText(c.before, c.section, c.key, value), c.after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NewFile, EditTextTest,
-    ::testing::Values(Edit{"", "S", "k", "v", "[S]\r\nk=v\r\n"},
-                      Edit{"", " S ", "  k ", " v ", "[S]\r\nk= v \r\n"},
-                      Edit{"", "", "k", "v", "[]\r\nk=v\r\n"},
-                      Edit{"", "S", "k", std::nullopt, std::nullopt},
-                      Edit{"\xEF\xBB\xBF", "S", "k", "v", "\xEF\xBB\xBF\r\n[S]\r\nk=v\r\n"}));
+const Edit kNewFile[] = {
+    {"", "S", "k", "v", "[S]\r\nk=v\r\n"},
+    {"", " S ", "  k ", " v ", "[S]\r\nk= v \r\n"},
+    {"", "", "k", "v", "[]\r\nk=v\r\n"},
+    {"", "S", "k", std::nullopt, std::nullopt},
+    {"\xEF\xBB\xBF", "S", "k", "v", "\xEF\xBB\xBF\r\n[S]\r\nk=v\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(NewFile, EditTextTest, ::testing::ValuesIn(kNewFile));
 
-INSTANTIATE_TEST_SUITE_P(
-    ExistingKey, EditTextTest,
-    ::testing::Values(
-        Edit{"[S]\r\nk=old\r\nj=2\r\n", "S", "k", "new", "[S]\r\nk=new\r\nj=2\r\n"},
-        // The file keeps its spelling of the section and the key.
-        Edit{"[s]\r\nK=old\r\n", "S", "k", "new", "[s]\r\nK=new\r\n"},
-        Edit{"[S]\r\n\tk = old \r\n", "S", "k", "new", "[S]\r\n\tk = new\r\n"},
-        Edit{"[S]\r\nk=old", "S", "k", "new", "[S]\r\nk=new\r\n"},
-        Edit{"[S]\nk=old\nj=1\n", "S", "k", "new", "[S]\nk=new\r\nj=1\n"},
-        Edit{"[S]\rk=old\rj=1\r", "S", "k", "", "[S]\rk=\r\nj=1\r"},
-        Edit{"[S]\r\nk=1\r\nk=2\r\n", "S", "k", "3", "[S]\r\nk=3\r\nk=2\r\n"},
-        Edit{"[S]\r\nk=v\r\n", "S", "k", "v ", "[S]\r\nk=v \r\n"},
-        // The same value again changes nothing, whatever the line's end.
-        Edit{"[S]\r\nk=v\r\n", "S", "k", "v", std::nullopt},
-        Edit{"[S]\nk=v", "S", "K", "v", std::nullopt}));
+const Edit kExistingKey[] = {
+    {"[S]\r\nk=old\r\nj=2\r\n", "S", "k", "new", "[S]\r\nk=new\r\nj=2\r\n"},
+    // The file keeps its spelling of the section and the key.
+    {"[s]\r\nK=old\r\n", "S", "k", "new", "[s]\r\nK=new\r\n"},
+    {"[S]\r\n\tk = old \r\n", "S", "k", "new", "[S]\r\n\tk = new\r\n"},
+    {"[S]\r\nk=old", "S", "k", "new", "[S]\r\nk=new\r\n"},
+    {"[S]\nk=old\nj=1\n", "S", "k", "new", "[S]\nk=new\r\nj=1\n"},
+    {"[S]\rk=old\rj=1\r", "S", "k", "", "[S]\rk=\r\nj=1\r"},
+    {"[S]\r\nk=1\r\nk=2\r\n", "S", "k", "3", "[S]\r\nk=3\r\nk=2\r\n"},
+    {"[S]\r\nk=v\r\n", "S", "k", "v ", "[S]\r\nk=v \r\n"},
+    // The same value again changes nothing, whatever the line's end.
+    {"[S]\r\nk=v\r\n", "S", "k", "v", std::nullopt},
+    {"[S]\nk=v", "S", "K", "v", std::nullopt},
+};
+INSTANTIATE_TEST_SUITE_P(ExistingKey, EditTextTest, ::testing::ValuesIn(kExistingKey));
 
-INSTANTIATE_TEST_SUITE_P(
-    NewKey, EditTextTest,
-    ::testing::Values(
-        // After the section's last key line: comments and blank lines stay below.
-        Edit{"[S]\r\na=1\r\n;c\r\n\r\n[T]\r\n", "S", "b", "2",
-             "[S]\r\na=1\r\nb=2\r\n;c\r\n\r\n[T]\r\n"},
-        Edit{"[S]\r\n;c\r\n[T]\r\n", "S", "b", "2", "[S]\r\nb=2\r\n;c\r\n[T]\r\n"},
-        Edit{"[S]", "S", "b", "2", "[S]\r\nb=2\r\n"},
-        Edit{"[S]\r\na=1", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
-        Edit{"[S]\r\n\r\n  a  =  1  \n\n", "S", "b", "2",
-             "[S]\r\n\r\n  a  =  1  \nb=2\r\n\n"},
-        // Into the first of two sections of the name.
-        Edit{"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=1\r\n", "s", "c", "3",
-             "[S]\r\na=1\r\nc=3\r\n[T]\r\n[S]\r\nb=1\r\n"},
-        // A key starting with ";" is a comment, never matched: each write adds one.
-        Edit{"[S]\r\na=1\r\n;k=old\r\n", "S", ";k", "new",
-             "[S]\r\na=1\r\n;k=new\r\n;k=old\r\n"},
-        // Names and values are written as given.
-        Edit{"[S]\r\n", "S", "\"k\"", "'v'", "[S]\r\n\"k\"='v'\r\n"}));
+const Edit kNewKey[] = {
+    // After the section's last key line: comments and blank lines stay below.
+    {"[S]\r\na=1\r\n;c\r\n\r\n[T]\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n;c\r\n\r\n[T]\r\n"},
+    {"[S]\r\n;c\r\n[T]\r\n", "S", "b", "2", "[S]\r\nb=2\r\n;c\r\n[T]\r\n"},
+    {"[S]", "S", "b", "2", "[S]\r\nb=2\r\n"},
+    {"[S]\r\na=1", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n"},
+    {"[S]\r\n\r\n  a  =  1  \n\n", "S", "b", "2", "[S]\r\n\r\n  a  =  1  \nb=2\r\n\n"},
+    // Into the first of two sections of the name.
+    {"[S]\r\na=1\r\n[T]\r\n[S]\r\nb=1\r\n", "s", "c", "3",
+     "[S]\r\na=1\r\nc=3\r\n[T]\r\n[S]\r\nb=1\r\n"},
+    // A key starting with ";" is a comment, never matched: each write adds one.
+    {"[S]\r\na=1\r\n;k=old\r\n", "S", ";k", "new", "[S]\r\na=1\r\n;k=new\r\n;k=old\r\n"},
+    // Names and values are written as given.
+    {"[S]\r\n", "S", "\"k\"", "'v'", "[S]\r\n\"k\"='v'\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(NewKey, EditTextTest, ::testing::ValuesIn(kNewKey));
 
-INSTANTIATE_TEST_SUITE_P(
-    NewSection, EditTextTest,
-    ::testing::Values(Edit{"[S]\r\na=1\r\n", "T", "b", "2", "[S]\r\na=1\r\n[T]\r\nb=2\r\n"},
-                      Edit{"[S]\r\na=1", "T", "b", "2", "[S]\r\na=1\r\n[T]\r\nb=2\r\n"},
-                      Edit{"[S]\na=1\n", "T", "b", "2", "[S]\na=1\n[T]\r\nb=2\r\n"},
-                      Edit{"[S]\ra=1\r", "T", "b", "2", "[S]\ra=1\r[T]\r\nb=2\r\n"},
-                      // Comments and foreign bytes before the first header stay.
-                      Edit{";top\r\n\0\0\r\n"s, "S", "k", "v", ";top\r\n\0\0\r\n[S]\r\nk=v\r\n"s},
-                      // A UTF-16BE mark is not recognised: 8-bit text goes after it.
-                      Edit{"\xFE\xFF\0[\0S\0]\0\r\0\n"s, "S", "k", "v",
-                           "\xFE\xFF\0[\0S\0]\0\r\0\n[S]\r\nk=v\r\n"s}));
+const Edit kNewSection[] = {
+    {"[S]\r\na=1\r\n", "T", "b", "2", "[S]\r\na=1\r\n[T]\r\nb=2\r\n"},
+    {"[S]\r\na=1", "T", "b", "2", "[S]\r\na=1\r\n[T]\r\nb=2\r\n"},
+    {"[S]\na=1\n", "T", "b", "2", "[S]\na=1\n[T]\r\nb=2\r\n"},
+    {"[S]\ra=1\r", "T", "b", "2", "[S]\ra=1\r[T]\r\nb=2\r\n"},
+    // Comments and foreign bytes before the first header stay.
+    {";top\r\n\0\0\r\n"s, "S", "k", "v", ";top\r\n\0\0\r\n[S]\r\nk=v\r\n"s},
+    // A UTF-16BE mark is not recognised: 8-bit text goes after it.
+    {"\xFE\xFF\0[\0S\0]\0\r\0\n"s, "S", "k", "v", "\xFE\xFF\0[\0S\0]\0\r\0\n[S]\r\nk=v\r\n"s},
+};
+INSTANTIATE_TEST_SUITE_P(NewSection, EditTextTest, ::testing::ValuesIn(kNewSection));
 
-INSTANTIATE_TEST_SUITE_P(
-    Delete, EditTextTest,
-    ::testing::Values(
-        Edit{"[S]\r\na=1\r\nk=2\r\nb=3\r\n", "S", "K", std::nullopt, "[S]\r\na=1\r\nb=3\r\n"},
-        Edit{"[S]\r\nk=2\r\n[T]\r\n", "S", "k", std::nullopt, "[S]\r\n[T]\r\n"},
-        Edit{"[S]\r\na=1\r\nk=2", "S", "k", std::nullopt, "[S]\r\na=1\r\n"},
-        Edit{"[S]\r\nk=1\r\nk=2\r\n", "S", "k", std::nullopt, "[S]\r\nk=2\r\n"},
-        Edit{"[S]\r\na=1\r\n", "S", "k", std::nullopt, std::nullopt},
-        Edit{"[S]\r\nk=1\r\n", "T", "k", std::nullopt, std::nullopt},
-        Edit{"[S]\r\n;k=1\r\n", "S", ";k", std::nullopt, std::nullopt}));
+const Edit kDelete[] = {
+    {"[S]\r\na=1\r\nk=2\r\nb=3\r\n", "S", "K", std::nullopt, "[S]\r\na=1\r\nb=3\r\n"},
+    {"[S]\r\nk=2\r\n[T]\r\n", "S", "k", std::nullopt, "[S]\r\n[T]\r\n"},
+    {"[S]\r\na=1\r\nk=2", "S", "k", std::nullopt, "[S]\r\na=1\r\n"},
+    {"[S]\r\nk=1\r\nk=2\r\n", "S", "k", std::nullopt, "[S]\r\nk=2\r\n"},
+    {"[S]\r\na=1\r\n", "S", "k", std::nullopt, std::nullopt},
+    {"[S]\r\nk=1\r\n", "T", "k", std::nullopt, std::nullopt},
+    {"[S]\r\n;k=1\r\n", "S", ";k", std::nullopt, std::nullopt},
+};
+INSTANTIATE_TEST_SUITE_P(Delete, EditTextTest, ::testing::ValuesIn(kDelete));
 
 // On Windows a line break in a name or value writes lines of its own (section
 // "a]\r\nk=v" stores key k in section a); here such a write writes nothing.
-INSTANTIATE_TEST_SUITE_P(
-    LineBreaksWriteNothing, EditTextTest,
-    ::testing::Values(Edit{"[a]\r\n", "a]\r\nk=v", "x", "y", std::nullopt},
-                      Edit{"", "S\r", "k", "v", std::nullopt},
-                      Edit{"[S]\r\nk=1\r\n", "S", "k\nj", "v", std::nullopt},
-                      Edit{"[S]\r\nk=1\r\n", "S", "k", "v\r\n[T]", std::nullopt},
-                      Edit{"[S]\r\nk=1\r\n", "S", "k", "\n", std::nullopt},
-                      Edit{"[S]\r\nk=1\r\n", "S", "k\r", std::nullopt, std::nullopt}));
+const Edit kLineBreaksWriteNothing[] = {
+    {"[a]\r\n", "a]\r\nk=v", "x", "y", std::nullopt},
+    {"", "S\r", "k", "v", std::nullopt},
+    {"[S]\r\nk=1\r\n", "S", "k\nj", "v", std::nullopt},
+    {"[S]\r\nk=1\r\n", "S", "k", "v\r\n[T]", std::nullopt},
+    {"[S]\r\nk=1\r\n", "S", "k", "\n", std::nullopt},
+    {"[S]\r\nk=1\r\n", "S", "k\r", std::nullopt, std::nullopt},
+};
+INSTANTIATE_TEST_SUITE_P(LineBreaksWriteNothing, EditTextTest,
+                         ::testing::ValuesIn(kLineBreaksWriteNothing));
 
 TEST(IsWritableTest, RefusesLineBreaksAnywhere) {
   EXPECT_TRUE(isWritable("S", "k", "v"));
@@ -302,10 +306,15 @@ TEST(IsWritableTest, RefusesLineBreaksAnywhere) {
 }
 
 TEST(EditRoundTripTest, WrittenValuesReadBackAsTheProfileFunctionsGiveThem) {
-  const std::string_view values[] = {"plain", "  spaced  ", "\"  quoted  \"", "'\"v\"'", "",
-                                     "a=b;c", std::string_view("nul\0inside", 10)};
-  const std::string_view expected[] = {"plain", "spaced", "  quoted  ", "\"v\"", "",
-                                       "a=b;c", std::string_view("nul\0inside", 10)};
+  const std::string_view values[] = {"plain",
+                                     "  spaced  ",
+                                     "\"  quoted  \"",
+                                     "'\"v\"'",
+                                     "",
+                                     "a=b;c",
+                                     std::string_view("nul\0inside", 10)};
+  const std::string_view expected[] = {
+      "plain", "spaced", "  quoted  ", "\"v\"", "", "a=b;c", std::string_view("nul\0inside", 10)};
   std::string text = ";head\r\n[Other]\r\nk=x\r\n";
   for (size_t i = 0; i < std::size(values); ++i) {
     const std::string key = "k" + std::to_string(i);
