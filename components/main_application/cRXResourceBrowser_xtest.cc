@@ -166,15 +166,22 @@ void collectTexts(GtkWidget* widget, std::vector<std::string>* texts) {
   }
 }
 
-// The texts shown in this program's window with the X id `window`.
-std::vector<std::string> textsOfWindow(Window window) {
-  std::vector<std::string> texts;
+// This program's window with the X id `window`.
+GtkWindow* gtkWindowOf(Window window) {
+  GtkWindow* found = nullptr;
   GList* toplevels = gtk_window_list_toplevels();
   for (GList* w = toplevels; w; w = w->next) {
     GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(w->data));
-    if (gdkWindow && GDK_WINDOW_XID(gdkWindow) == window) collectTexts(GTK_WIDGET(w->data), &texts);
+    if (gdkWindow && GDK_WINDOW_XID(gdkWindow) == window) found = GTK_WINDOW(w->data);
   }
   g_list_free(toplevels);
+  return found;
+}
+
+// The texts shown in this program's window with the X id `window`.
+std::vector<std::string> textsOfWindow(Window window) {
+  std::vector<std::string> texts;
+  if (GtkWindow* gtkWindow = gtkWindowOf(window)) collectTexts(GTK_WIDGET(gtkWindow), &texts);
   return texts;
 }
 
@@ -219,6 +226,8 @@ TEST_F(MainApplicationTest, ShowMapsAWindowWithTheTitleAndTheFormClassAndPhWndNa
   EXPECT_EQ(app->get("phWnd"), Variant(int32_t{0}));
   ObjectRef application = app->get("cApplication").toObject();
   application->set("pAppTitle", "Vigilo - by Brivant");
+  // An icon file with both DIB and PNG-compressed pictures.
+  application->set("pAppIcon", VIGILO_SOURCE_DIR "/demo/BrivantRB.ico");
   app->set("pMaximizeOnStartUp", true);
 
   const Window window = show(app);
@@ -226,6 +235,9 @@ TEST_F(MainApplicationTest, ShowMapsAWindowWithTheTitleAndTheFormClassAndPhWndNa
   EXPECT_EQ(title(window), "Vigilo - by Brivant");
   EXPECT_EQ(windowClass(window), "ThunderRT6FormDC");
   EXPECT_THAT(wmState(window), Contains("_NET_WM_STATE_MAXIMIZED_VERT"));
+  GdkPixbuf* icon = gtk_window_get_icon(gtkWindowOf(window));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(gdk_pixbuf_get_width(icon), 48);
   // Show again brings the same window forward rather than making another.
   app->call("show", {});
   EXPECT_EQ(app->get("PHWND").toLong(), static_cast<int32_t>(window));
@@ -280,8 +292,11 @@ TEST_F(MainApplicationTest, TheWindowListsTheConfigurationAndTheFilesSectionAsTh
   application->set("pSetupDatabase", "/home/u/.local/share/Setup.mdb");
   application->set("pToolbarDatabase", "/opt/vigilo/Resource/ToolBars.mdb");
   app->get("cUser").toObject()->set("UserName", "User name");
+  application->set("pAppIcon", temp / "missing.ico");
 
-  const auto texts = textsOfWindow(show(app));
+  const Window window = show(app);
+  const auto texts = textsOfWindow(window);
+  EXPECT_EQ(gtk_window_get_icon(gtkWindowOf(window)), nullptr);
 
   EXPECT_THAT(texts, Contains(ini));
   EXPECT_THAT(texts, Contains("/home/u/.local/share/Setup.mdb"));

@@ -1,10 +1,8 @@
 #include "components/main_application/main_window.h"
 
-#include <cctype>
-#include <string_view>
-
 #include "components/common/component_window.h"
 #include "components/main_application/ini_section.h"
+#include "platform/linux/gtk_icon_picture.h"
 
 namespace vigilo::components {
 namespace {
@@ -21,24 +19,13 @@ std::string displayable(const std::string& text) {
   return result;
 }
 
-bool endsWithIgnoringCase(std::string_view s, std::string_view end) {
-  if (s.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[s.size() - end.size() + i])) != end[i])
-      return false;
-  }
-  return true;
-}
-
-// The window's icon; nothing for a file that is missing or no picture.
-GdkPixbuf* loadIcon(const std::string& file) {
-  if (file.empty()) return nullptr;
-  // An .ico file holds several pictures; gdk-pixbuf picks the largest.
-  const int size = endsWithIgnoringCase(file, ".ico") ? 48 : -1;
-  GdkPixbuf* picture = size > 0
-                           ? gdk_pixbuf_new_from_file_at_size(file.c_str(), size, size, nullptr)
-                           : gdk_pixbuf_new_from_file(file.c_str(), nullptr);
-  return picture;
+// The window's icon; nothing for a file that is missing or no picture. An
+// icon file is read entry by entry: gdk-pixbuf's own loader turns the
+// PNG-compressed entries of modern icons into noise.
+GObjectPtr<GdkPixbuf> loadIcon(const std::string& file) {
+  if (file.empty()) return {};
+  if (auto icon = loadIconPicture(file, 48)) return icon;
+  return GObjectPtr<GdkPixbuf>(gdk_pixbuf_new_from_file(file.c_str(), nullptr));
 }
 
 GtkWidget* label(const std::string& text, const char* styleClass = nullptr) {
@@ -104,10 +91,8 @@ GtkWidget* buildMainWindow(const MainWindowContent& content) {
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window), displayable(content.title).c_str());
   gtk_window_set_default_size(GTK_WINDOW(window), 760, 540);
-  if (GdkPixbuf* icon = loadIcon(content.iconFile)) {
-    gtk_window_set_icon(GTK_WINDOW(window), icon);
-    g_object_unref(icon);
-  }
+  if (const auto icon = loadIcon(content.iconFile))
+    gtk_window_set_icon(GTK_WINDOW(window), icon.get());
   if (content.maximized) gtk_window_maximize(GTK_WINDOW(window));
   useFormWindowClass(window);
 
