@@ -473,6 +473,21 @@ bool RegFile::addKey(std::string_view keyPath) {
   return true;
 }
 
+bool RegFile::deleteKey(std::string_view keyPath) {
+  const std::string key = foldKey(keyPath);
+  if (key.empty() || !knownKeys_.count(key)) return false;
+  const auto below = [&](const Section& section) {
+    if (!section.keyPath) return false;
+    const std::string path = foldKey(*section.keyPath);
+    return path == key || path.starts_with(key + "\\");
+  };
+  std::erase_if(sections_, below);
+  keySections_.clear();
+  knownKeys_.clear();
+  for (size_t i = 0; i < sections_.size(); ++i) index(i);
+  return true;
+}
+
 bool RegFile::setValue(std::string_view keyPath, std::string_view valueName,
                        const RegistryData& data) {
   if (!isValidKeyPath(keyPath) || !isValidValueName(valueName)) return false;

@@ -51,6 +51,9 @@ class RegFile {
   // changed (false when the value already held exactly this data, or when
   // the key path or the value name cannot be held by the format).
   bool setValue(std::string_view keyPath, std::string_view valueName, const RegistryData& data);
+  // Removes the key with every key and value below it, wherever the file
+  // lists them; true when the text changed.
+  bool deleteKey(std::string_view keyPath);
 
   // A key path the format can hold: non-empty names between single
   // backslashes (one trailing backslash is allowed), without line breaks or

@@ -171,6 +171,13 @@ bool FileRegistryStore::createKey(uint32_t root, const std::string& keyPath) {
   return update(*at.hive, [&](RegFile& file) { return file.addKey(at.keyPath); });
 }
 
+bool FileRegistryStore::deleteKey(uint32_t root, const std::string& keyPath) {
+  const Location at = writeLocation(root, keyPath);
+  // A root itself is never deleted.
+  if (!at.hive || keyPath.empty() || !RegFile::isValidKeyPath(at.keyPath)) return false;
+  return update(*at.hive, [&](RegFile& file) { return file.deleteKey(at.keyPath); });
+}
+
 bool FileRegistryStore::setValue(uint32_t root, const std::string& keyPath,
                                  const std::string& valueName, const RegistryData& data) {
   const Location at = writeLocation(root, keyPath);

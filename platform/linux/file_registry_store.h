@@ -49,6 +49,7 @@ class FileRegistryStore : public RegistryStore {
   bool createKey(uint32_t root, const std::string& keyPath) override;
   bool setValue(uint32_t root, const std::string& keyPath, const std::string& valueName,
                 const RegistryData& data) override;
+  bool deleteKey(uint32_t root, const std::string& keyPath) override;
 
   const std::string& currentUserFile() const { return user_.path; }
   const std::string& localMachineFile() const { return machine_.path; }
