@@ -7,6 +7,7 @@
 #include "platform/linux/local_clock.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/registered_components.h"
+#include "platform/linux/x11_window_system.h"
 #include "platform/linux/xdg_shell_folders.h"
 
 namespace vigilo {
@@ -20,6 +21,7 @@ struct LinuxPlatform::Backends {
   FileRegistryStore registry;
   IniProfileFunctions profile;
   RegisteredComponents components;
+  X11WindowSystem windows;
 };
 
 LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
@@ -31,6 +33,7 @@ LinuxPlatform::LinuxPlatform() : backends_(std::make_unique<Backends>()) {
   platform_.registry = &backends_->registry;
   platform_.profile = &backends_->profile;
   platform_.components = &backends_->components;
+  platform_.windows = &backends_->windows;
   platform_.executablePath = runningExecutablePath();
 }
 
