@@ -114,10 +114,15 @@ const ThresholdCase kThresholds[] = {
 
 TEST_F(CheckCalendarDataTest, NoticeWindowAroundTheThresholds) {
   installPages();
+  // The start-up's busy pointer must be gone while the notice is up.
+  std::vector<int> pointersAtShow;
+  windows_.onShow = [&](const testing::FakeNoticeRecord&) { pointersAtShow = test_.ui.pointers; };
   for (const ThresholdCase& c : kThresholds) {
     SCOPED_TRACE(c.name);
     windows_.windows.clear();
     test_.ui.messages.clear();
+    test_.ui.pointers = {kPointerBusy};
+    pointersAtShow.clear();
     useDatabase(fixture(c.database));
     checkAt(c.now);
     EXPECT_TRUE(test_.ui.messages.empty());
@@ -134,6 +139,8 @@ TEST_F(CheckCalendarDataTest, NoticeWindowAroundTheThresholds) {
     EXPECT_EQ(shown.label, "");
     EXPECT_EQ(shown.modalShows, 1);
     EXPECT_TRUE(shown.unloaded);
+    ASSERT_FALSE(pointersAtShow.empty());
+    EXPECT_EQ(pointersAtShow.back(), kPointerDefault);
   }
 }
 
