@@ -6,9 +6,11 @@
 #include <climits>
 #include <filesystem>
 
+#include "platform/error.h"
 #include "platform/linux/file_registry_store.h"
 #include "platform/platform.h"
 #include "testing/fake_user_interface.h"
+#include "testing/memory_registry_store.h"
 #include "testing/scoped_temp_dir.h"
 
 namespace vigilo {
@@ -229,6 +231,26 @@ TEST_F(RegistryTest, ARefusedWriteIsSilent) {
   EXPECT_TRUE(RegistryGetKeyValue(kHkeyLocalMachine, kKey, "v").isEmpty());
   EXPECT_EQ(readFile(machineHive), "Windows Registry Editor Version 5.00\n");
   std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+// A registry whose reads fail at run time.
+class FailingRegistry : public testing::MemoryRegistryStore {
+ public:
+  std::optional<RegistryData> queryValue(uint32_t, const std::string&,
+                                         const std::string&) override {
+    throw Error(errc::kPathFileAccessError, "Registry", "Path/File access error");
+  }
+};
+
+TEST_F(RegistryTest, AFailedReadIsReportedAndReadsNothing) {
+  FailingRegistry failing;
+  Platform services = platform();
+  services.registry = &failing;
+  ScopedPlatform installed(services);
+  EXPECT_TRUE(RegistryGetKeyValue(kHkeyCurrentUser, kKey, "v").isEmpty());
+  EXPECT_EQ(
+      ui.messages,
+      (std::vector<ShownMessage>{{"Error: 75. Path/File access error", 0, "RegistryGetKeyValue"}}));
 }
 
 }  // namespace
