@@ -5,8 +5,8 @@
 // (blank-separated), then each of argv[0], argv[1], ...
 //
 // When the environment names a file in RECORD_ARGUMENTS_HOLD, the program
-// stays alive until that file exists (at most a minute), so a test can look
-// at it while it runs.
+// stays alive while that file exists (at most a minute), so a test can look
+// at it while it runs; the test's temporary folder going away releases it.
 
 #include <dirent.h>
 #include <limits.h>
@@ -52,6 +52,6 @@ int main(int argc, char** argv) {
     return 4;
 
   if (const char* hold = std::getenv("RECORD_ARGUMENTS_HOLD"))
-    for (int i = 0; i < 600 && access(hold, F_OK) != 0; ++i) usleep(100 * 1000);
+    for (int i = 0; i < 600 && access(hold, F_OK) == 0; ++i) usleep(100 * 1000);
   return 0;
 }

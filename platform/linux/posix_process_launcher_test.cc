@@ -105,8 +105,9 @@ TEST_F(PosixProcessLauncherTest, RefusedStartsAreErrorsNamingTheProgram) {
 
 TEST_F(PosixProcessLauncherTest, DoesNotWaitAndLeavesNoChildBehind) {
   const std::string program = install("tool");
-  const std::string release = dir / "release";
-  setenv("RECORD_ARGUMENTS_HOLD", release.c_str(), 1);
+  const std::string hold = dir / "hold";
+  testing::writeFile(hold, "");
+  setenv("RECORD_ARGUMENTS_HOLD", hold.c_str(), 1);
   launcher.start({program, {}});
   unsetenv("RECORD_ARGUMENTS_HOLD");
   const auto start = testing::waitForRecord(program);
@@ -123,7 +124,7 @@ TEST_F(PosixProcessLauncherTest, DoesNotWaitAndLeavesNoChildBehind) {
   EXPECT_EQ(start->openDescriptors, "0 1 2");
   EXPECT_EQ(getsid(start->pid), start->pid);
 
-  testing::writeFile(release, "");
+  std::filesystem::remove(hold);
 }
 
 }  // namespace
