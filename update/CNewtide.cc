@@ -1,7 +1,5 @@
 #include "update/CNewtide.h"
 
-#include <utility>
-
 #include "installation/FileHelpers.h"
 #include "platform/clock.h"
 #include "platform/error.h"
@@ -50,8 +48,7 @@ std::string joinPath(const std::string& folder, const char* name) {
 CNewtide::CNewtide() {
   tagFailures(" (CNewtide.Initialize)", [&] {
     Components* components = platform().components;
-    if (!components)
-      throw Error(errc::kCannotCreateObject, "CNewtide", "ActiveX component can't create object");
+    if (!components) throw cannotCreateObject(kRegistrySettingsClassId, "no component layer");
     settings_ = components->createObject(kRegistrySettingsClassId);
     settings_->set("BaseKey", "SOFTWARE");
     settings_->set("Company", "Fennick Data AS");
