@@ -142,6 +142,10 @@ std::optional<ValueStart> parseValueStart(std::string_view line) {
   return start;
 }
 
+bool startsEntry(std::string_view line) {
+  return !line.empty() && (line.front() == '"' || line.front() == '@' || line.front() == '[');
+}
+
 bool isByteListData(std::string_view data) { return startsWithFolded(data, "hex"); }
 
 std::optional<RegistryData> parseValueData(std::string_view data) {
@@ -323,11 +327,13 @@ RegFile RegFile::parse(std::string_view text) {
     if (section.keyPath) {
       if (auto start = parseValueStart(line)) {
         // A byte list may go on over further lines, each but the last
-        // ending with a backslash.
+        // ending with a backslash; a line that starts a value or a key is
+        // never a continuation.
         std::string data(start->data);
         size_t last = i;
         if (isByteListData(data)) {
-          while (!data.empty() && data.back() == '\\' && last + 1 < lines.size()) {
+          while (!data.empty() && data.back() == '\\' && last + 1 < lines.size() &&
+                 !startsEntry(trimLeft(content(last + 1)))) {
             data.pop_back();
             data += trimLeft(content(++last));
           }

@@ -146,6 +146,7 @@ TEST(RegFileTest, KeepsLinesItCannotReadVerbatim) {
       R"(v="no quotes")",
       R"("v")",
       "\"v\"=hex:01,\\",  // continued past the end of the file
+      "\"v\"=hex:01,\\\n\"w\"=\"a value, not a continuation\"",
       "; a comment",
       "garbage \x01\xFF\xFE",
   };
