@@ -296,17 +296,26 @@ TEST_F(GtkFormTest, TakesItsIconFromIconFilesOnly) {
     const auto icon = other_.cardinals(handle(), "_NET_WM_ICON");
     return icon.size() >= 2 ? std::to_string(icon[0]) + "x" + std::to_string(icon[1]) : "none";
   };
-  EXPECT_EQ(gtk_window_get_icon(window), nullptr);
-  EXPECT_STREQ(gtk_window_get_icon_name(window), "application-x-executable");
+  // Its own icon first.
+  GdkPixbuf* own = gtk_window_get_icon(window);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(netWmIconSize(), "32x32");
 
   EXPECT_FALSE(form_->setIconFromFile(testdata + "missing.ico"));
   EXPECT_FALSE(form_->setIconFromFile(std::string(VIGILO_SOURCE_DIR) + "/CMakeLists.txt"));
-  EXPECT_EQ(gtk_window_get_icon(window), nullptr);
+  EXPECT_EQ(gtk_window_get_icon(window), own);
 
   EXPECT_TRUE(form_->setIconFromFile(testdata + "bmp_and_png.ico"));
   GdkPixbuf* icon = gtk_window_get_icon(window);
   ASSERT_NE(icon, nullptr);
+  EXPECT_NE(icon, own);
   EXPECT_EQ(gdk_pixbuf_get_width(icon), 32);
+  // The 32-pixel picture of the file: green, its top-left corner transparent.
+  const guchar* pixels = gdk_pixbuf_get_pixels(icon);
+  EXPECT_EQ(pixels[3], 0);
+  const guchar* middle = pixels + 16 * gdk_pixbuf_get_rowstride(icon) + 16 * 4;
+  EXPECT_EQ((std::vector<int>{middle[0], middle[1], middle[2], middle[3]}),
+            (std::vector<int>{0, 192, 0, 255}));
   EXPECT_EQ(netWmIconSize(), "32x32");
 
   // A later file that cannot be used keeps the icon the form has.
