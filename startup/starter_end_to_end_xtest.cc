@@ -257,5 +257,19 @@ TEST_F(StarterEndToEndTest, StartsTheMainApplicationAndEndsWithItsWindow) {
             "");
 }
 
+// The launcher form's window, closed by another program (here: this test), ends
+// the starter, as the main application's closing of it does.
+TEST_F(StarterEndToEndTest, ACloseRequestToTheLauncherFormEndsTheProgram) {
+  Program starter(program(), environment_);
+  ASSERT_TRUE(starter.started());
+  ASSERT_TRUE(waitFor([&] { return desktop_.find(kTitle, true); }, std::chrono::seconds(60)));
+  const auto launcher = desktop_.find("Form1", false);
+  ASSERT_TRUE(launcher);
+
+  desktop_.requestClose(launcher->id);
+  EXPECT_EQ(starter.waitForExit(std::chrono::seconds(30)), std::optional<int>(0));
+  EXPECT_FALSE(desktop_.find(kTitle, true));  // the main application lived in the starter
+}
+
 }  // namespace
 }  // namespace vigilo
