@@ -20,7 +20,8 @@ extern char** environ;
 
 namespace {
 
-const std::string kDatabase = std::string(VIGILO_SOURCE_DIR) + "/testing/data/mdb/calendar-large.mdb";
+const std::string kDatabase =
+    std::string(VIGILO_SOURCE_DIR) + "/testing/data/mdb/calendar-large.mdb";
 constexpr const char* kQuery = "SELECT TOP 1 [Date] FROM tbCalenderData ORDER BY Date DESC";
 
 // Open, query in mode 1 (the newest date as text), close: the check's path.

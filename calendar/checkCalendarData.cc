@@ -75,8 +75,10 @@ bool checkCalendarData() {
     if (!lastDate) return false;
     const int64_t lastDay = oleDay(*lastDate);
     const int64_t today = oleDay(platform().clock->now());
-    if (today > lastDay) showNotice(kExpiredPage, kExpired);
-    else if (today > lastDay - kWarningDays) showNotice(kSoonExpiringPage, kSoonExpiring);
+    if (today > lastDay)
+      showNotice(kExpiredPage, kExpired);
+    else if (today > lastDay - kWarningDays)
+      showNotice(kSoonExpiringPage, kSoonExpiring);
   } catch (const Error& e) {
     platform().ui->messageBox("Error in checkCalendarData: " + e.description(), kMbIconError, "");
   }

@@ -170,7 +170,8 @@ TEST_F(CheckCalendarDataTest, EachNoticeHasItsOwnPage) {
   checkAt(at(2027, 11, 28, 10));
   EXPECT_TRUE(windows_.windows.empty());
   ASSERT_EQ(test_.ui.messages.size(), 1u);
-  EXPECT_EQ(test_.ui.messages[0].text, std::string("Your calendar data is expired.\r\n") + kSecondLine);
+  EXPECT_EQ(test_.ui.messages[0].text,
+            std::string("Your calendar data is expired.\r\n") + kSecondLine);
   checkAt(at(2027, 11, 20, 10));
   EXPECT_EQ(windows_.windows.size(), 1u);
   EXPECT_EQ(test_.ui.messages.size(), 1u);
@@ -235,13 +236,14 @@ TEST_F(CheckCalendarDataTest, Errors) {
 TEST_F(CheckCalendarDataTest, WindowThatCannotBeMade) {
   installPages();
   windows_.failure = [] {
-    throw Error(errc::kCannotCreateObject, "frmInfoMsg", "The notice window cannot be shown: no display");
+    throw Error(errc::kCannotCreateObject, "frmInfoMsg",
+                "The notice window cannot be shown: no display");
   };
   checkAt(at(2030, 1, 1));
-  EXPECT_EQ(test_.ui.messages,
-            (std::vector<ShownMessage>{
-                {"Error in checkCalendarData: The notice window cannot be shown: no display", 16,
-                 ""}}));
+  EXPECT_EQ(
+      test_.ui.messages,
+      (std::vector<ShownMessage>{
+          {"Error in checkCalendarData: The notice window cannot be shown: no display", 16, ""}}));
 }
 
 }  // namespace

@@ -38,14 +38,19 @@ Variant getResData(ado::Connection& oConnection, const std::string& sSQL, int16_
                       ado::adOptionUnspecified);
       switch (nResultMode) {
         case 1:
-          if (recordset->RecordCount() < 1) result = "";
-          else result = appendedToEmptyText(recordset->Item(0).Value);
+          if (recordset->RecordCount() < 1)
+            result = "";
+          else
+            result = appendedToEmptyText(recordset->Item(0).Value);
           break;
-        case 2: result = ObjectRef(recordset); break;
+        case 2:
+          result = ObjectRef(recordset);
+          break;
         case 3:
           if (!recordset->Eof() && !recordset->Bof()) result = recordset->GetRows(-1);
           break;
-        default: break;
+        default:
+          break;
       }
     }
   } catch (const Error& e) {

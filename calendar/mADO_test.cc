@@ -64,8 +64,8 @@ TEST_F(GetResDataTest, DateTextReadsBack) {
   const Variant text = mADO::getResData(db, kNewestDate, 1, false);
   EXPECT_EQ(text, Variant("27.11.2027 18:30:00"));
   EXPECT_EQ(text.toDate(), Date{46718.770833333333});
-  const Variant edge = mADO::getResData(
-      db, "SELECT [Date] FROM tbCalenderData WHERE ID = 65", 1, false);
+  const Variant edge =
+      mADO::getResData(db, "SELECT [Date] FROM tbCalenderData WHERE ID = 65", 1, false);
   EXPECT_EQ(edge, Variant("26.11.2027 23:59:59"));  // never "24:00:00"
 }
 
@@ -91,9 +91,8 @@ TEST_F(GetResDataTest, RecordSet) {
 // Mode 3: all rows, fields by rows.
 TEST_F(GetResDataTest, AllRows) {
   ado::Connection& db = open("calendar.mdb");
-  const Variant result =
-      mADO::getResData(db, "SELECT ID, Name FROM tbCalenderData WHERE ID <= 3 ORDER BY ID DESC",
-                       3, false);
+  const Variant result = mADO::getResData(
+      db, "SELECT ID, Name FROM tbCalenderData WHERE ID <= 3 ORDER BY ID DESC", 3, false);
   const Array2D& rows = result.array();
   EXPECT_EQ(rows.fields, 2u);
   EXPECT_EQ(rows.rows, 3u);

@@ -16,11 +16,21 @@
 namespace vigilo::ado {
 
 // Cursor types of Recordset::Open.
-enum CursorType : int { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1,
-                        adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorType : int {
+  adOpenUnspecified = -1,
+  adOpenForwardOnly = 0,
+  adOpenKeyset = 1,
+  adOpenDynamic = 2,
+  adOpenStatic = 3
+};
 // Lock types of Recordset::Open.
-enum LockType : int { adLockUnspecified = -1, adLockReadOnly = 1, adLockPessimistic = 2,
-                      adLockOptimistic = 3, adLockBatchOptimistic = 4 };
+enum LockType : int {
+  adLockUnspecified = -1,
+  adLockReadOnly = 1,
+  adLockPessimistic = 2,
+  adLockOptimistic = 3,
+  adLockBatchOptimistic = 4
+};
 // "Options unspecified" of Open and Execute.
 inline constexpr int adOptionUnspecified = -1;
 
@@ -34,11 +44,11 @@ constexpr int32_t kObjectOpen = 3705;
 constexpr int32_t kProviderNotFound = 3706;
 constexpr int32_t kInvalidArgument = 3001;
 // Of the database provider (its result codes, as signed numbers).
-constexpr int32_t kProviderFailure = -2147467259;      // 0x80004005: file missing, damaged, read-only
-constexpr int32_t kErrorsInCommand = -2147217900;      // 0x80040E14: syntax error
-constexpr int32_t kTableNotFound = -2147217865;        // 0x80040E37
-constexpr int32_t kParameterMissing = -2147217904;     // 0x80040E10: unknown column name
-constexpr int32_t kDataTypeMismatch = -2147217913;     // 0x80040E07
+constexpr int32_t kProviderFailure = -2147467259;   // 0x80004005: file missing, damaged, read-only
+constexpr int32_t kErrorsInCommand = -2147217900;   // 0x80040E14: syntax error
+constexpr int32_t kTableNotFound = -2147217865;     // 0x80040E37
+constexpr int32_t kParameterMissing = -2147217904;  // 0x80040E10: unknown column name
+constexpr int32_t kDataTypeMismatch = -2147217913;  // 0x80040E07
 }  // namespace errc
 
 class Recordset;

@@ -64,8 +64,10 @@ ConnectionString parseConnectionString(const std::string& text) {
       j = end == std::string::npos ? text.size() : end;
     }
     i = j + 1;
-    if (strcasecmp(key.c_str(), "Provider") == 0) result.provider = value;
-    else if (strcasecmp(key.c_str(), "Data Source") == 0) result.dataSource = value;
+    if (strcasecmp(key.c_str(), "Provider") == 0)
+      result.provider = value;
+    else if (strcasecmp(key.c_str(), "Data Source") == 0)
+      result.dataSource = value;
   }
   if (strcasecmp(result.provider.c_str(), kJetProvider) != 0)
     throw Error(ado::errc::kProviderNotFound, "ADODB.Connection",

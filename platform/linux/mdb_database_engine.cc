@@ -13,7 +13,8 @@ namespace {
 constexpr int32_t kConnectionInvalid = 3709;
 
 [[noreturn]] void objectClosed(const char* source) {
-  throw Error(ado::errc::kObjectClosed, source, "Operation is not allowed when the object is closed.");
+  throw Error(ado::errc::kObjectClosed, source,
+              "Operation is not allowed when the object is closed.");
 }
 
 [[noreturn]] void objectOpen(const char* source) {
@@ -46,8 +47,10 @@ class MdbConnection : public ado::Connection {
                   "or invalid in this context.");
     if (mdb::changesData(sql))
       throw Error(ado::errc::kProviderFailure, "Microsoft JET Database Engine",
-                  "The statement '" + sql + "' would change data, which is not supported: the "
-                  "database '" + database_->path() + "' is opened read-only.");
+                  "The statement '" + sql +
+                      "' would change data, which is not supported: the "
+                      "database '" +
+                      database_->path() + "' is opened read-only.");
     return database_->select(mdb::parseSelect(sql), sql);
   }
 

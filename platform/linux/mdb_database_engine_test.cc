@@ -159,9 +159,9 @@ TEST_F(MdbDatabaseEngineTest, WhereConditions) {
       {"Name = 'Buß- und Bettag'", {48}},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ids(*db, std::string("SELECT ID FROM tbCalenderData WHERE ") + c.where +
-                           " ORDER BY ID;"),
-              c.ids)
+    EXPECT_EQ(
+        ids(*db, std::string("SELECT ID FROM tbCalenderData WHERE ") + c.where + " ORDER BY ID;"),
+        c.ids)
         << c.where;
 }
 
@@ -335,7 +335,7 @@ std::string damagedCopy(const ScopedTempDir& dir, const std::string& name,
 
 constexpr size_t kPage = 4096;
 constexpr size_t kCalendarDefinitionPage = 24;  // tbCalenderData's table definition
-constexpr size_t kCalendarDataPage = 27;         // its only data page
+constexpr size_t kCalendarDataPage = 27;        // its only data page
 
 void fillPage(std::string& bytes, size_t page, unsigned seed) {
   for (size_t i = 0; i < kPage; ++i)
@@ -359,8 +359,7 @@ TEST_F(MdbDatabaseEngineTest, DamagedFiles) {
       {damagedCopy(dir, "jet3.mdb", [](std::string& b) { b[0x14] = 0; }), "Jet 4"},
       {damagedCopy(dir, "cut.mdb", [](std::string& b) { b.resize(b.size() - 100); }),
        "not a whole number of 4096-byte pages"},
-      {damagedCopy(dir, "cut-pages.mdb", [](std::string& b) { b.resize(20 * kPage); }),
-       "damaged"},
+      {damagedCopy(dir, "cut-pages.mdb", [](std::string& b) { b.resize(20 * kPage); }), "damaged"},
       {damagedCopy(dir, "no-data.mdb", [](std::string& b) { b.resize(27 * kPage); }),
        "should hold 64 rows"},
       {damagedCopy(dir, "zero-data.mdb", [](std::string& b) { fillPage(b, kCalendarDataPage, 0); }),

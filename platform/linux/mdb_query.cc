@@ -24,19 +24,25 @@ Kind columnKind(int type) {
     case MDB_MONEY:
     case MDB_FLOAT:
     case MDB_DOUBLE:
-    case MDB_DATETIME: return Kind::Number;
+    case MDB_DATETIME:
+      return Kind::Number;
     case MDB_TEXT:
     case MDB_MEMO:
-    case MDB_REPID: return Kind::Text;
-    default: return Kind::Other;
+    case MDB_REPID:
+      return Kind::Text;
+    default:
+      return Kind::Other;
   }
 }
 
 Kind literalKind(const Variant& value) {
   switch (value.type()) {
-    case Variant::Type::String: return Kind::Text;
-    case Variant::Type::Null: return Kind::Other;
-    default: return Kind::Number;
+    case Variant::Type::String:
+      return Kind::Text;
+    case Variant::Type::Null:
+      return Kind::Other;
+    default:
+      return Kind::Number;
   }
 }
 
@@ -101,8 +107,10 @@ struct BoundCondition {
 
   Truth evaluate(const std::vector<Variant>& row) const {
     switch (kind) {
-      case Condition::Kind::IsNull: return row[slot].isNull() ? Truth::True : Truth::False;
-      case Condition::Kind::IsNotNull: return row[slot].isNull() ? Truth::False : Truth::True;
+      case Condition::Kind::IsNull:
+        return row[slot].isNull() ? Truth::True : Truth::False;
+      case Condition::Kind::IsNotNull:
+        return row[slot].isNull() ? Truth::False : Truth::True;
       case Condition::Kind::Not: {
         const Truth inner = left->evaluate(row);
         return inner == Truth::Unknown ? inner : inner == Truth::True ? Truth::False : Truth::True;
@@ -119,7 +127,8 @@ struct BoundCondition {
         const Truth b = right->evaluate(row);
         return b == Truth::True ? b : a == Truth::Unknown ? a : b;
       }
-      case Condition::Kind::Compare: break;
+      case Condition::Kind::Compare:
+        break;
     }
     const Variant& value = row[slot];
     if (value.isNull() || literal.isNull()) return Truth::Unknown;
@@ -129,13 +138,26 @@ struct BoundCondition {
     const int c = compareValues(value, literal);
     bool result = false;
     switch (op) {
-      case CompareOp::Equal: result = c == 0; break;
-      case CompareOp::NotEqual: result = c != 0; break;
-      case CompareOp::Less: result = c < 0; break;
-      case CompareOp::Greater: result = c > 0; break;
-      case CompareOp::LessEqual: result = c <= 0; break;
-      case CompareOp::GreaterEqual: result = c >= 0; break;
-      case CompareOp::Like: break;
+      case CompareOp::Equal:
+        result = c == 0;
+        break;
+      case CompareOp::NotEqual:
+        result = c != 0;
+        break;
+      case CompareOp::Less:
+        result = c < 0;
+        break;
+      case CompareOp::Greater:
+        result = c > 0;
+        break;
+      case CompareOp::LessEqual:
+        result = c <= 0;
+        break;
+      case CompareOp::GreaterEqual:
+        result = c >= 0;
+        break;
+      case CompareOp::Like:
+        break;
     }
     return result ? Truth::True : Truth::False;
   }
@@ -217,9 +239,9 @@ class Query {
     if (condition.kind == Condition::Kind::Compare) {
       const Kind kind = columnKind(table_.columns()[column].type);
       const Kind literal = literalKind(condition.literal);
-      const bool fits = literal == Kind::Other ||
-                        (kind == literal && kind != Kind::Other &&
-                         (condition.op != CompareOp::Like || kind == Kind::Text));
+      const bool fits =
+          literal == Kind::Other || (kind == literal && kind != Kind::Other &&
+                                     (condition.op != CompareOp::Like || kind == Kind::Text));
       if (!fits)
         throw Error(ado::errc::kDataTypeMismatch, "Microsoft JET Database Engine",
                     "Data type mismatch in criteria expression: column '" +

@@ -30,9 +30,9 @@ bool sameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str()
 
 // Words that cannot stand as a bare column or table name.
 bool isReserved(const std::string& word) {
-  static const char* const kReserved[] = {"SELECT", "TOP", "FROM", "WHERE", "ORDER", "BY",
-                                          "ASC",    "DESC", "AND", "OR",    "NOT",   "IS",
-                                          "NULL",   "LIKE", "AS",  "INTO",  "DISTINCT"};
+  static const char* const kReserved[] = {"SELECT", "TOP",  "FROM", "WHERE", "ORDER",   "BY",
+                                          "ASC",    "DESC", "AND",  "OR",    "NOT",     "IS",
+                                          "NULL",   "LIKE", "AS",   "INTO",  "DISTINCT"};
   for (const char* reserved : kReserved)
     if (sameWord(word, reserved)) return true;
   return false;
@@ -45,11 +45,10 @@ class Parser {
   SelectStatement parse() {
     SelectStatement statement;
     expectWord("SELECT");
-    if (peekWord("DISTINCT") || peekWord("DISTINCTROW"))
-      fail("DISTINCT is not supported");
+    if (peekWord("DISTINCT") || peekWord("DISTINCTROW")) fail("DISTINCT is not supported");
     if (acceptWord("TOP")) {
-      if (peek().kind != Token::Kind::Number || peek().text.find_first_not_of("0123456789") !=
-                                                    std::string::npos)
+      if (peek().kind != Token::Kind::Number ||
+          peek().text.find_first_not_of("0123456789") != std::string::npos)
         fail("TOP needs a whole number of rows");
       statement.top = std::strtoll(next().text.c_str(), nullptr, 10);
       if (*statement.top < 1) fail("TOP needs at least one row");
@@ -59,7 +58,8 @@ class Parser {
     if (peekWord("INTO")) fail("SELECT ... INTO is not supported");
     expectWord("FROM");
     statement.table = name("a table name after FROM");
-    if (peek().kind == Token::Kind::Symbol && peek().text == ",") fail("only one table may be named");
+    if (peek().kind == Token::Kind::Symbol && peek().text == ",")
+      fail("only one table may be named");
     if (peekWord("JOIN") || peekWord("INNER") || peekWord("LEFT") || peekWord("RIGHT"))
       fail("joins are not supported");
     if (acceptWord("WHERE")) statement.where = orCondition();
@@ -68,8 +68,10 @@ class Parser {
       do {
         OrderKey key;
         key.column = columnName("a column name in ORDER BY");
-        if (acceptWord("DESC")) key.descending = true;
-        else acceptWord("ASC");
+        if (acceptWord("DESC"))
+          key.descending = true;
+        else
+          acceptWord("ASC");
         statement.orderBy.push_back(std::move(key));
       } while (acceptSymbol(","));
     }
@@ -224,8 +226,7 @@ class Parser {
 
   std::unique_ptr<Condition> andCondition() {
     auto left = notCondition();
-    while (acceptWord("AND"))
-      left = combine(Condition::Kind::And, std::move(left), notCondition());
+    while (acceptWord("AND")) left = combine(Condition::Kind::And, std::move(left), notCondition());
     return left;
   }
 
@@ -307,14 +308,17 @@ class Parser {
         if (whole && value <= 2147483647.0) return int32_t(negative ? -value : value);
         return negative ? -value : value;
       }
-      case Token::Kind::Text: return token.text;
-      case Token::Kind::DateLiteral: return Date{dateLiteral(token.text)};
+      case Token::Kind::Text:
+        return token.text;
+      case Token::Kind::DateLiteral:
+        return Date{dateLiteral(token.text)};
       case Token::Kind::Word:
         if (sameWord(token.text, "True")) return true;
         if (sameWord(token.text, "False")) return false;
         if (sameWord(token.text, "NULL")) return Variant::null();
         break;
-      default: break;
+      default:
+        break;
     }
     fail("expected a literal value instead of '" + token.text + "'");
   }
@@ -354,12 +358,11 @@ SelectStatement parseSelect(std::string_view sql) { return Parser(sql).parse(); 
 
 bool changesData(std::string_view sql) {
   size_t i = 0;
-  while (i < sql.size() && (std::isspace(static_cast<unsigned char>(sql[i])) || sql[i] == '('))
-    ++i;
+  while (i < sql.size() && (std::isspace(static_cast<unsigned char>(sql[i])) || sql[i] == '(')) ++i;
   size_t end = i;
   while (end < sql.size() && isWordChar(sql[end])) ++end;
   const std::string first(sql.substr(i, end - i));
-  static const char* const kChanging[] = {"INSERT", "UPDATE", "DELETE", "CREATE", "DROP",
+  static const char* const kChanging[] = {"INSERT", "UPDATE", "DELETE", "CREATE",  "DROP",
                                           "ALTER",  "GRANT",  "REVOKE", "TRUNCATE"};
   for (const char* word : kChanging)
     if (sameWord(first, word)) return true;

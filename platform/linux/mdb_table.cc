@@ -54,7 +54,8 @@ Table::Table(MdbHandle* mdb, const std::string& name, const std::string& path)
   if (!entry)
     throw Error(ado::errc::kTableNotFound, "Microsoft JET Database Engine",
                 "The Microsoft Jet database engine cannot find the input table or query '" + name +
-                    "' in '" + path + "'. Make sure it exists and that its name is spelled "
+                    "' in '" + path +
+                    "'. Make sure it exists and that its name is spelled "
                     "correctly.");
   name_ = entry->object_name;
   table_ = mdb_read_table(entry);
@@ -80,14 +81,29 @@ Variant Table::decode(const MdbField& field, int type) const {
     if (field.siz < size) throwDamaged(path_, "a value of table '" + name_ + "' is cut short");
   };
   switch (type) {
-    case MDB_BYTE: needs(1); return int16_t{p[0]};
-    case MDB_INT: needs(2); return static_cast<int16_t>(mdb_get_int16(field.value, 0));
-    case MDB_LONGINT: needs(4); return static_cast<int32_t>(mdb_get_int32(field.value, 0));
-    case MDB_FLOAT: needs(4); return static_cast<double>(mdb_get_single(field.value, 0));
-    case MDB_DOUBLE: needs(8); return mdb_get_double(field.value, 0);
-    case MDB_DATETIME: needs(8); return Date{mdb_get_double(field.value, 0)};
-    case MDB_MONEY: needs(8); return static_cast<double>(readInt64(p)) / 10000.0;
-    case MDB_BINARY: return Bytes(p, p + field.siz);
+    case MDB_BYTE:
+      needs(1);
+      return int16_t{p[0]};
+    case MDB_INT:
+      needs(2);
+      return static_cast<int16_t>(mdb_get_int16(field.value, 0));
+    case MDB_LONGINT:
+      needs(4);
+      return static_cast<int32_t>(mdb_get_int32(field.value, 0));
+    case MDB_FLOAT:
+      needs(4);
+      return static_cast<double>(mdb_get_single(field.value, 0));
+    case MDB_DOUBLE:
+      needs(8);
+      return mdb_get_double(field.value, 0);
+    case MDB_DATETIME:
+      needs(8);
+      return Date{mdb_get_double(field.value, 0)};
+    case MDB_MONEY:
+      needs(8);
+      return static_cast<double>(readInt64(p)) / 10000.0;
+    case MDB_BINARY:
+      return Bytes(p, p + field.siz);
     case MDB_TEXT:
     case MDB_MEMO: {
       if (field.siz == 0) return std::string();
@@ -99,7 +115,8 @@ Variant Table::decode(const MdbField& field, int type) const {
       GText text(mdb_uuid_to_string(mdb_->pg_buf, field.start));
       return std::string(text ? text.get() : "");
     }
-    default: break;
+    default:
+      break;
   }
   throw Error(ado::errc::kDataTypeMismatch, "Microsoft JET Database Engine",
               "A column of table '" + name_ + "' in '" + path_ +
@@ -129,8 +146,7 @@ void Table::scan(const std::vector<size_t>& needed,
       if (start & kDeletedRow) continue;
       const int count =
           size == 0 ? -1 : mdb_crack_row(table_, start & kOffsetMask, size, fields.data());
-      if (count < 0)
-        throwDamaged(path_, "a row of table '" + name_ + "' cannot be read");
+      if (count < 0) throwDamaged(path_, "a row of table '" + name_ + "' cannot be read");
       ++rowsRead;
       // libmdb fills a field for every column of the table, also for the
       // columns that a row written before they were added does not hold.
@@ -141,7 +157,8 @@ void Table::scan(const std::vector<size_t>& needed,
         const int type = columns_[field.colnum].type;
         if (type == MDB_DATETIME && !field.is_null &&
             (field.siz < 8 || !validDate(mdb_get_double(field.value, 0))))
-          throwDamaged(path_, "table '" + name_ + "' holds a date outside 1753-01-01 .. 9999-12-31");
+          throwDamaged(path_,
+                       "table '" + name_ + "' holds a date outside 1753-01-01 .. 9999-12-31");
         if (slot[field.colnum] >= 0) values[slot[field.colnum]] = decode(field, type);
       }
       onRow(values);

@@ -1,8 +1,9 @@
+// clang-format off
 // gtest first: Xlib's macros (None, Bool) would break it.
 #include <gtest/gtest.h>
-
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// clang-format on
 #include <dlfcn.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -166,15 +167,19 @@ Observed showAndDismiss(InfoMessageWindow& window, const std::string& pageTitle,
 void clickClose(GtkWindow* window) {
   const Window xid = GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(window)));
   const std::string id = std::to_string(xid);
-  gchar* argv[] = {const_cast<gchar*>("xdotool"), const_cast<gchar*>("mousemove"),
-                   const_cast<gchar*>("--window"), const_cast<gchar*>(id.c_str()),
-                   const_cast<gchar*>("434"),       const_cast<gchar*>("365"),
-                   const_cast<gchar*>("click"),     const_cast<gchar*>("1"),
+  gchar* argv[] = {const_cast<gchar*>("xdotool"),
+                   const_cast<gchar*>("mousemove"),
+                   const_cast<gchar*>("--window"),
+                   const_cast<gchar*>(id.c_str()),
+                   const_cast<gchar*>("434"),
+                   const_cast<gchar*>("365"),
+                   const_cast<gchar*>("click"),
+                   const_cast<gchar*>("1"),
                    nullptr};
   gint status = 0;
   GError* error = nullptr;
-  if (!g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
-                    nullptr, &status, &error)) {
+  if (!g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr,
+                    &status, &error)) {
     ADD_FAILURE() << "xdotool: " << (error ? error->message : "");
     g_clear_error(&error);
     gtk_widget_hide(GTK_WIDGET(window));
@@ -199,8 +204,8 @@ void closeFromOutside(GtkWindow* window) {
 
 std::string notice(const ScopedTempDir& dir, const std::string& title, const std::string& body) {
   const std::string path = dir / (title + ".htm");
-  testing::writeFile(path, "<html><head><title>" + title + "</title></head><body>" + body +
-                               "</body></html>");
+  testing::writeFile(
+      path, "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>");
   return path;
 }
 
@@ -267,7 +272,8 @@ TEST(WebKitInfoMessageWindow, LinksLeaveTheNoticeInPlace) {
     // Let the click arrive and any navigation start.
     for (int i = 0; i < 40; ++i) {
       g_usleep(25000);
-      while (g_main_context_iteration(nullptr, FALSE)) {}
+      while (g_main_context_iteration(nullptr, FALSE)) {
+      }
     }
     uriAfterClick = webViewUri(findChild(GTK_WIDGET(shown), "WebKitWebView"));
     gtk_widget_hide(GTK_WIDGET(shown));

@@ -21,9 +21,8 @@ WebKitInfoMessageWindows::WebKitInfoMessageWindows(std::string libraryPath)
 
 std::unique_ptr<InfoMessageWindow> WebKitInfoMessageWindows::create() {
   if (!create_) {
-    const std::string path = libraryPath_.empty()
-                                 ? exeFolder() + kPathSeparator + kInfoWindowLibrary
-                                 : libraryPath_;
+    const std::string path =
+        libraryPath_.empty() ? exeFolder() + kPathSeparator + kInfoWindowLibrary : libraryPath_;
     // Never closed: WebKit cannot be unloaded from a running process.
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) throw cannotShow(dlerror());

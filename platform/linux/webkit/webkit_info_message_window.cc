@@ -144,8 +144,7 @@ class WebKitInfoMessageWindow : public InfoMessageWindow {
   // A fixed dialog frame: the window can be moved and closed, nothing else.
   static void onRealize(GtkWidget* window, gpointer) {
     GdkWindow* gdkWindow = gtk_widget_get_window(window);
-    gdk_window_set_functions(gdkWindow,
-                             static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+    gdk_window_set_functions(gdkWindow, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
     if (!GDK_IS_X11_WINDOW(gdkWindow)) return;
     XClassHint hint;
     hint.res_name = const_cast<char*>("vigilo");

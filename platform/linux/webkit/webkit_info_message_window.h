@@ -10,7 +10,7 @@ class InfoMessageWindow;
 // yet and makes a new, hidden window; on failure returns null and writes why
 // into `error` (at most `errorSize` bytes, NUL included).
 extern "C" vigilo::InfoMessageWindow* vigilo_create_info_message_window(char* error,
-                                                                         size_t errorSize);
+                                                                        size_t errorSize);
 
 // The name under which the program looks the entry up.
 inline constexpr const char* kCreateInfoMessageWindowEntry = "vigilo_create_info_message_window";
