@@ -17,8 +17,8 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::FakeFormRecord;
+using ::testing::IsEmpty;
 using testing::ProgramEnded;
 using testing::RecordingObject;
 
@@ -144,7 +144,8 @@ TEST_F(LauncherFormTest, ClosedDuringTheLaunchItEndsTheHeldApplication) {
   const auto show = std::find(log().begin(), log().end(), "call Show()");
   ASSERT_NE(show, log().end());
   // Kill, then the launch goes on quietly without its reference.
-  EXPECT_THAT(std::vector<std::string>(show, log().end()), ElementsAre("call Show()", "call Kill()"));
+  EXPECT_THAT(std::vector<std::string>(show, log().end()),
+              ElementsAre("call Show()", "call Kill()"));
   EXPECT_EQ(mMain::MainApplication, nullptr);
   EXPECT_FALSE(fDummy::IsLoaded());
   EXPECT_THAT(machine_.ui.messages, IsEmpty());

@@ -71,8 +71,8 @@ class LaunchTest : public ::testing::Test {
     p.ToolbarDatabase = install + "/Resource/ToolBarsRB 1015.mdb";
     p.MusicPath = install + "/Music/";
     p.AppIconPath = install + "/BrivantRB.ico";
-    for (const std::string* file : {&p.IniFile, &p.SetupDatabase, &p.ToolbarDatabase,
-                                    &p.AppIconPath})
+    for (const std::string* file :
+         {&p.IniFile, &p.SetupDatabase, &p.ToolbarDatabase, &p.AppIconPath})
       testing::writeFile(*file, file == &p.IniFile ? "[System]\n" : "data");
 
     installApplication();
@@ -126,38 +126,38 @@ TEST_F(LaunchTest, ConfiguresTheApplicationInOrderWithTheRightTypes) {
   mMain::launchMainApplication(kLauncherWindow);
 
   const ProductProfile& p = profile();
-  EXPECT_THAT(log(),
-              ElementsAre("get cBrivantSystem",                                       //
-                          "set cBrivantSystem.CountryVersion = Long 1015",            //
-                          "set cBrivantSystem.INIFile = String \"" + p.IniFile + "\"",  //
-                          "get cApplication",                                         //
-                          "set cApplication.pSetupDatabase = String \"" + p.SetupDatabase + "\"",
-                          "set cApplication.pToolbarDatabase = String \"" + p.ToolbarDatabase + "\"",
-                          "set cApplication.pAppRootPath = String \"" +
-                              machine_.installFolder() + "/\"",
-                          "set cApplication.pAppIcon = String \"" + p.AppIconPath + "\"",
-                          "set cApplication.pAppTitle = String \"Vigilo - by Brivant\"",
-                          "set cApplication.pAppID = Long 2",             //
-                          "set cApplication.pWindowID = Integer 1",       //
-                          "get cUser",                                    //
-                          "set cUser.Id = Integer 1",                     //
-                          "set cUser.UserName = String \"User name\"",    //
-                          "set pEnableUserSongCollections = Boolean False",
-                          "set pEnableUserClipArtCollection = Boolean False",
-                          "set pMaximizeOnStartUp = Boolean True",
-                          "set pParentToClose = Long " + std::to_string(kLauncherWindow),
-                          "call Show()",  //
-                          "doEvents",     //
-                          "get phWnd",    //
-                          "get phWnd",    //
-                          "release object"));
+  EXPECT_THAT(
+      log(),
+      ElementsAre("get cBrivantSystem",                                         //
+                  "set cBrivantSystem.CountryVersion = Long 1015",              //
+                  "set cBrivantSystem.INIFile = String \"" + p.IniFile + "\"",  //
+                  "get cApplication",                                           //
+                  "set cApplication.pSetupDatabase = String \"" + p.SetupDatabase + "\"",
+                  "set cApplication.pToolbarDatabase = String \"" + p.ToolbarDatabase + "\"",
+                  "set cApplication.pAppRootPath = String \"" + machine_.installFolder() + "/\"",
+                  "set cApplication.pAppIcon = String \"" + p.AppIconPath + "\"",
+                  "set cApplication.pAppTitle = String \"Vigilo - by Brivant\"",
+                  "set cApplication.pAppID = Long 2",           //
+                  "set cApplication.pWindowID = Integer 1",     //
+                  "get cUser",                                  //
+                  "set cUser.Id = Integer 1",                   //
+                  "set cUser.UserName = String \"User name\"",  //
+                  "set pEnableUserSongCollections = Boolean False",
+                  "set pEnableUserClipArtCollection = Boolean False",
+                  "set pMaximizeOnStartUp = Boolean True",
+                  "set pParentToClose = Long " + std::to_string(kLauncherWindow),
+                  "call Show()",  //
+                  "doEvents",     //
+                  "get phWnd",    //
+                  "get phWnd",    //
+                  "release object"));
   EXPECT_THAT(windows_.foreground, ElementsAre(kMainWindow));
   EXPECT_THAT(machine_.ui.messages, IsEmpty());
   EXPECT_EQ(mMain::MainApplication, nullptr);
   // The defaults that were used are written back, in this order.
-  EXPECT_THAT(systemWrites(), ElementsAre("SetupDatabase=" + p.SetupDatabase,
-                                          "ToolbarDatabase=" + p.ToolbarDatabase,
-                                          "MusicPath=" + p.MusicPath));
+  EXPECT_THAT(systemWrites(),
+              ElementsAre("SetupDatabase=" + p.SetupDatabase,
+                          "ToolbarDatabase=" + p.ToolbarDatabase, "MusicPath=" + p.MusicPath));
   EXPECT_EQ(ini("MusicPath"), p.MusicPath);
 }
 
@@ -203,16 +203,26 @@ TEST_F(LaunchTest, MissingFilesStopTheLaunchWithTheirMessage) {
     std::vector<std::string> writes;
   };
   const std::vector<Case> cases{
-      {"the INI file", [&] { std::filesystem::remove(original.IniFile); },
-       "The file '" + original.IniFile + "' cannot be found. The program cannot start.", {}},
-      {"the setup database, no key", [&] { std::filesystem::remove(original.SetupDatabase); },
-       systemFile, {}},
-      {"the setup database the key names", names("SetupDatabase", "/nowhere/setup.mdb"),
-       systemFile, {}},
-      {"the toolbar database, no key", [&] { std::filesystem::remove(original.ToolbarDatabase); },
-       systemFile, {"SetupDatabase=" + original.SetupDatabase}},
-      {"the toolbar database the key names", names("ToolbarDatabase", "/nowhere/tb.mdb"),
-       systemFile, {"SetupDatabase=" + original.SetupDatabase}},
+      {"the INI file",
+       [&] { std::filesystem::remove(original.IniFile); },
+       "The file '" + original.IniFile + "' cannot be found. The program cannot start.",
+       {}},
+      {"the setup database, no key",
+       [&] { std::filesystem::remove(original.SetupDatabase); },
+       systemFile,
+       {}},
+      {"the setup database the key names",
+       names("SetupDatabase", "/nowhere/setup.mdb"),
+       systemFile,
+       {}},
+      {"the toolbar database, no key",
+       [&] { std::filesystem::remove(original.ToolbarDatabase); },
+       systemFile,
+       {"SetupDatabase=" + original.SetupDatabase}},
+      {"the toolbar database the key names",
+       names("ToolbarDatabase", "/nowhere/tb.mdb"),
+       systemFile,
+       {"SetupDatabase=" + original.SetupDatabase}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -324,8 +334,8 @@ TEST_F(LaunchTest, ASecondLaunchDuringTheFirstShowsTheSameApplication) {
   const auto show = std::find(log().begin(), log().end(), "call Show()");
   ASSERT_NE(show, log().end());
   EXPECT_THAT(std::vector<std::string>(show, log().end()),
-              ElementsAre("call Show()", "doEvents", "get cApplication",
-                          "get cApplication.pAppID", "call Show()", "release object"));
+              ElementsAre("call Show()", "doEvents", "get cApplication", "get cApplication.pAppID",
+                          "call Show()", "release object"));
   EXPECT_EQ(components_.requested.size(), 1u);
   EXPECT_THAT(windows_.foreground, IsEmpty());  // the outer launch lost its hold quietly
   EXPECT_THAT(machine_.ui.messages, IsEmpty());

@@ -1,6 +1,8 @@
 #include "platform/linux/gtk_form.h"
 
 #include <gdk/gdkx.h>
+
+// After gdkx.h, which brings the Xlib declarations that Xutil.h needs.
 #include <X11/Xutil.h>
 
 #include <cmath>
@@ -30,10 +32,13 @@ GObjectPtr<GdkPixbuf> builtInFormIcon() {
       const bool inside = x >= 2 && x < kSide - 2 && y >= 4 && y < kSide - 4;
       const bool edge = inside && (x == 2 || x == kSide - 3 || y == 4 || y == kSide - 5);
       const bool titleBar = inside && y < 10;
-      guint32 rgba = 0;                                  // transparent
-      if (edge) rgba = 0x404040FF;                       // dark frame
-      else if (titleBar) rgba = 0x1F4F9AFF;              // blue title bar
-      else if (inside) rgba = 0xF4F4F4FF;                // light client area
+      guint32 rgba = 0;  // transparent
+      if (edge)
+        rgba = 0x404040FF;  // dark frame
+      else if (titleBar)
+        rgba = 0x1F4F9AFF;  // blue title bar
+      else if (inside)
+        rgba = 0xF4F4F4FF;  // light client area
       p[0] = rgba >> 24, p[1] = rgba >> 16 & 0xFF, p[2] = rgba >> 8 & 0xFF, p[3] = rgba & 0xFF;
     }
   }
@@ -54,8 +59,7 @@ void runGuarded(const char* what, F&& action) {
 
 }  // namespace
 
-GtkForm::GtkForm(const FormDesign& design, double twipsPerPixel)
-    : twipsPerPixel_(twipsPerPixel) {
+GtkForm::GtkForm(const FormDesign& design, double twipsPerPixel) : twipsPerPixel_(twipsPerPixel) {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window_), design.caption.c_str());
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
@@ -85,7 +89,9 @@ GtkForm::~GtkForm() {
 
 int GtkForm::loadedCount() { return loadedForms; }
 
-int GtkForm::pixels(int twips) const { return static_cast<int>(std::lround(twips / twipsPerPixel_)); }
+int GtkForm::pixels(int twips) const {
+  return static_cast<int>(std::lround(twips / twipsPerPixel_));
+}
 
 int32_t GtkForm::hWnd() const {
   if (!window_) return 0;

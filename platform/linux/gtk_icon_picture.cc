@@ -14,9 +14,8 @@ namespace {
 GObjectPtr<GdkPixbuf> decodePngEntry(std::string_view data) {
   GObjectPtr<GdkPixbufLoader> loader(gdk_pixbuf_loader_new_with_type("png", nullptr));
   if (!loader) return {};
-  const bool written = gdk_pixbuf_loader_write(loader.get(),
-                                               reinterpret_cast<const guchar*>(data.data()),
-                                               data.size(), nullptr);
+  const bool written = gdk_pixbuf_loader_write(
+      loader.get(), reinterpret_cast<const guchar*>(data.data()), data.size(), nullptr);
   const bool closed = gdk_pixbuf_loader_close(loader.get(), nullptr);
   if (!written || !closed) return {};
   return GObjectPtr<GdkPixbuf>::share(gdk_pixbuf_loader_get_pixbuf(loader.get()));

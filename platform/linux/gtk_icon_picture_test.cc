@@ -43,8 +43,8 @@ std::string dibEntry(int side, int bitCount, const std::vector<Rgba>& palette,
   put32(d, 0);
   put32(d, static_cast<uint32_t>(palette.size()));
   put32(d, 0);
-  for (const Rgba& c : palette) d += {static_cast<char>(c[2]), static_cast<char>(c[1]),
-                                      static_cast<char>(c[0]), 0};
+  for (const Rgba& c : palette)
+    d += {static_cast<char>(c[2]), static_cast<char>(c[1]), static_cast<char>(c[0]), 0};
   const size_t stride = (static_cast<size_t>(side) * bitCount + 31) / 32 * 4;
   for (int y = side - 1; y >= 0; --y) {
     std::string row(stride, '\0');
@@ -54,7 +54,8 @@ std::string dibEntry(int side, int bitCount, const std::vector<Rgba>& palette,
         const int bit = x * bitCount;
         row[bit / 8] = static_cast<char>(row[bit / 8] | v << (8 - bitCount - bit % 8));
       } else {
-        for (int i = 0; i < bitCount / 8; ++i) row[x * bitCount / 8 + i] = static_cast<char>(v >> (8 * i));
+        for (int i = 0; i < bitCount / 8; ++i)
+          row[x * bitCount / 8 + i] = static_cast<char>(v >> (8 * i));
       }
     }
     d += row;
@@ -148,12 +149,10 @@ TEST_F(IconPictureTest, DecodesEveryDibDepthRightSideUp) {
   };
   const auto noMask = [](int, int) { return false; };
   const std::vector<Case> cases{
-      {1, palette, indexed, transparent},
-      {4, palette, indexed, transparent},
-      {8, palette, indexed, transparent},
-      {24, {}, direct(0), transparent},
-      {32, {}, direct(255), noMask},      // transparency from the alpha channel
-      {32, {}, direct(0), transparent},   // all alpha zero: the AND mask counts
+      {1, palette, indexed, transparent}, {4, palette, indexed, transparent},
+      {8, palette, indexed, transparent}, {24, {}, direct(0), transparent},
+      {32, {}, direct(255), noMask},     // transparency from the alpha channel
+      {32, {}, direct(0), transparent},  // all alpha zero: the AND mask counts
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("bits: " + std::to_string(c.bitCount));
@@ -173,8 +172,9 @@ TEST_F(IconPictureTest, DecodesEveryDibDepthRightSideUp) {
 }
 
 TEST_F(IconPictureTest, PicksTheLargeIconSizeFromDibAndPngEntries) {
-  const auto plain = [](Rgba c) { return [c](int, int) -> uint32_t {
-    return 0xFF000000u | c[0] << 16 | c[1] << 8 | c[2]; }; };
+  const auto plain = [](Rgba c) {
+    return [c](int, int) -> uint32_t { return 0xFF000000u | c[0] << 16 | c[1] << 8 | c[2]; };
+  };
   const auto opaque = [](int, int) { return false; };
   const std::string small = dibEntry(16, 32, {}, plain(kRed), opaque);
   const std::string large = dibEntry(32, 32, {}, plain(kGreen), opaque);
@@ -224,17 +224,16 @@ TEST_F(IconPictureTest, LoadsIconsOfOtherWriters) {
 
 TEST_F(IconPictureTest, FilesThatAreNoUsableIconGiveNoPicture) {
   const auto opaque = [](int, int) { return false; };
-  const std::string good =
-      icoFile({dibEntry(32, 24, {}, [](int, int) -> uint32_t { return 0xFF; }, opaque)});
+  const std::string good = icoFile({dibEntry(
+      32, 24, {}, [](int, int) -> uint32_t { return 0xFF; }, opaque)});
   std::string cursor = good;
   cursor[2] = 2;
   std::string pointsOutside = good;
   pointsOutside[21] = '\x7F';  // the entry's offset far beyond the end
   std::string brokenPng = icoFile({pngPicture(32, kBlue)});
   brokenPng.resize(brokenPng.size() - 40);
-  const std::string unusedDepth =
-      icoFile({dibEntry(16, 2, {kRed, kRed, kRed, kRed}, [](int, int) -> uint32_t { return 0; },
-                        opaque)});
+  const std::string unusedDepth = icoFile({dibEntry(
+      16, 2, {kRed, kRed, kRed, kRed}, [](int, int) -> uint32_t { return 0; }, opaque)});
 
   struct Case {
     const char* what;

@@ -16,21 +16,31 @@ constexpr int kIconWarning = 48;
 // The themed icon that stands for the Win32 icon bits of `style`.
 const char* iconName(int style) {
   switch (style & kIconMask) {
-    case kMbIconError: return "dialog-error";
-    case kIconQuestion: return "dialog-question";
-    case kIconWarning: return "dialog-warning";
-    case kMbIconInformation: return "dialog-information";
-    default: return nullptr;
+    case kMbIconError:
+      return "dialog-error";
+    case kIconQuestion:
+      return "dialog-question";
+    case kIconWarning:
+      return "dialog-warning";
+    case kMbIconInformation:
+      return "dialog-information";
+    default:
+      return nullptr;
   }
 }
 
 GtkMessageType messageType(int style) {
   switch (style & kIconMask) {
-    case kMbIconError: return GTK_MESSAGE_ERROR;
-    case kIconQuestion: return GTK_MESSAGE_QUESTION;
-    case kIconWarning: return GTK_MESSAGE_WARNING;
-    case kMbIconInformation: return GTK_MESSAGE_INFO;
-    default: return GTK_MESSAGE_OTHER;
+    case kMbIconError:
+      return GTK_MESSAGE_ERROR;
+    case kIconQuestion:
+      return GTK_MESSAGE_QUESTION;
+    case kIconWarning:
+      return GTK_MESSAGE_WARNING;
+    case kMbIconInformation:
+      return GTK_MESSAGE_INFO;
+    default:
+      return GTK_MESSAGE_OTHER;
   }
 }
 

@@ -1,15 +1,15 @@
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/linux/gtk_user_interface.h"
 
-// gtest before Xlib, whose macros (None, Bool) clash with gtest's names.
-#include <gtest/gtest.h>
-
+// After gtest: Xlib's macros (None, Bool) clash with gtest's names.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
-#include <gtk/gtk.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -42,7 +42,8 @@ class OtherClient {
   std::string title(Window window) { return utf8Property(window, "_NET_WM_NAME"); }
   std::string utf8Property(Window window, const char* name) {
     std::vector<unsigned long> unused;
-    return std::string(property(window, name, XInternAtom(display_, "UTF8_STRING", False), &unused));
+    return std::string(
+        property(window, name, XInternAtom(display_, "UTF8_STRING", False), &unused));
   }
   std::vector<unsigned long> cardinals(Window window, const char* name) {
     std::vector<unsigned long> values;

@@ -52,10 +52,14 @@ std::optional<DibHeader> readDibHeader(std::string_view data) {
   h.height = storedHeight / 2;
   if (h.height == 0) return std::nullopt;
   switch (h.bitCount) {
-    case 1: case 4: case 8: case 24:
+    case 1:
+    case 4:
+    case 8:
+    case 24:
       if (h.compression != kBiRgb) return std::nullopt;
       break;
-    case 16: case 32:
+    case 16:
+    case 32:
       if (h.compression != kBiRgb && h.compression != kBiBitfields) return std::nullopt;
       break;
     default:

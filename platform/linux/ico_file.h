@@ -12,8 +12,8 @@ namespace vigilo {
 struct IcoEntry {
   int width = 0;
   int height = 0;
-  int bitCount = 0;    // colour depth; PNG pictures count as 32
-  bool png = false;    // stored PNG-compressed rather than as a DIB
+  int bitCount = 0;     // colour depth; PNG pictures count as 32
+  bool png = false;     // stored PNG-compressed rather than as a DIB
   uint32_t offset = 0;  // of the picture's data in the file
   uint32_t size = 0;
 };
