@@ -31,7 +31,10 @@ X11Connection::X11Connection(xcb_connection_t* connection, int screen, std::stri
 X11Connection::~X11Connection() { xcb_disconnect(connection_); }
 
 void X11Connection::lookUpAtoms() {
-  // Only atoms that exist are looked up: this never adds names to the server.
+  // Interned, not only looked up: an atom that no client has named yet may be
+  // named later (a window manager that starts, a program that opens its first
+  // window), and a connection that kept "none" for it would miss it. These
+  // are the standard names every toolkit interns.
   const std::pair<const char*, xcb_atom_t*> names[] = {
       {"WM_STATE", &atoms_.wmState},
       {"WM_PROTOCOLS", &atoms_.wmProtocols},
@@ -45,7 +48,7 @@ void X11Connection::lookUpAtoms() {
   };
   std::vector<xcb_intern_atom_cookie_t> cookies;
   for (const auto& [name, atom] : names) {
-    cookies.push_back(xcb_intern_atom(connection_, 1, std::strlen(name), name));
+    cookies.push_back(xcb_intern_atom(connection_, 0, std::strlen(name), name));
   }
   for (size_t i = 0; i < cookies.size(); ++i) {
     XcbReply<xcb_intern_atom_reply_t> reply(

@@ -17,9 +17,8 @@ struct XcbFree {
 template <typename T>
 using XcbReply = std::unique_ptr<T, XcbFree>;
 
-// The atoms the window services use. An atom that the server has never heard
-// of is XCB_ATOM_NONE: no window can carry a property of that name then, and
-// no window manager can understand a request by it.
+// The atoms the window services use; XCB_ATOM_NONE only where the server
+// could not be asked.
 struct X11Atoms {
   xcb_atom_t wmState = XCB_ATOM_NONE;
   xcb_atom_t wmProtocols = XCB_ATOM_NONE;

@@ -105,8 +105,7 @@ std::vector<X11TopLevel> listTopLevels(X11Connection& x) {
     const X11Property state = x.takeProperty(stateCookies[i]);
     if (!attributes || attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY) continue;
     topLevels.push_back({rootChildren[i], rootChildren[i]});
-    // Where no program ever set WM_STATE there is nothing to look for.
-    if (!hasWmState(state, atoms) && atoms.wmState != XCB_ATOM_NONE) {
+    if (!hasWmState(state, atoms)) {
       searches.push_back({topLevels.size() - 1, {rootChildren[i]}});
     }
   }
