@@ -63,11 +63,13 @@ void FakeFormRecord::click(const std::string& caption) {
 void FakeFormRecord::closeFromOutside() { unload(); }
 
 void FakeFormRecord::unload() {
-  if (!loaded) return;
-  // As the real forms: the window goes even when the handler fails.
+  if (!loaded || unloading) return;
+  // As the real forms: an unload inside the handler does nothing, and the
+  // window goes even when the handler fails.
+  unloading = true;
   struct MarkUnloaded {
     FakeFormRecord* form;
-    ~MarkUnloaded() { form->loaded = false; }
+    ~MarkUnloaded() { form->loaded = false, form->unloading = false; }
   } markUnloaded{this};
   ++unloads;
   if (unloadHandler) unloadHandler();

@@ -43,6 +43,7 @@ struct FakeFormRecord {
   std::vector<Button> buttons;
   std::function<void()> unloadHandler;
   int unloads = 0;                      // how often the unload handler ran
+  bool unloading = false;
 
   // Presses the button with `caption` (the test fails when there is none).
   void click(const std::string& caption);
