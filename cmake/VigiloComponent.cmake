@@ -3,20 +3,12 @@
 #
 # A component library does not link vigilo_core: it uses the loading
 # program's own copy (Variant, Error, the installed platform services), which
-# every executable exports whole. Only the two entry points are visible.
+# every executable that links vigilo_linux holds whole; the executable must
+# export it (ENABLE_EXPORTS). Only the library's two entry points are visible.
 
 # Where `cmake --install` puts component libraries and the machine hive.
 set(VIGILO_INSTALL_COMPONENT_DIR lib/vigilo/components CACHE STRING
     "Folder of the installed component libraries, below the install prefix")
-
-# Links the whole of vigilo_core into an executable that loads component
-# libraries, so that every part of it is there for them to use, also parts the
-# executable itself never calls.
-function(vigilo_export_whole_core target)
-  target_link_options(${target} PRIVATE
-    "LINKER:--whole-archive" "$<TARGET_FILE:vigilo_core>" "LINKER:--no-whole-archive")
-  set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
-endfunction()
 
 function(vigilo_component_library target)
   add_library(${target} MODULE ${ARGN})

@@ -225,14 +225,14 @@ TEST_F(MainApplicationTest, ShowMapsAWindowWithTheTitleAndTheFormClassAndPhWndNa
   ObjectRef app = create();
   EXPECT_EQ(app->get("phWnd"), Variant(int32_t{0}));
   ObjectRef application = app->get("cApplication").toObject();
-  application->set("pAppTitle", "Vigilo - by Brivant");
+  application->set("pAppTitle", "Resource browser under test");
   // An icon file with both DIB and PNG-compressed pictures.
   application->set("pAppIcon", VIGILO_SOURCE_DIR "/demo/BrivantRB.ico");
   app->set("pMaximizeOnStartUp", true);
 
   const Window window = show(app);
 
-  EXPECT_EQ(title(window), "Vigilo - by Brivant");
+  EXPECT_EQ(title(window), "Resource browser under test");
   EXPECT_EQ(windowClass(window), "ThunderRT6FormDC");
   EXPECT_THAT(wmState(window), Contains("_NET_WM_STATE_MAXIMIZED_VERT"));
   GdkPixbuf* icon = gtk_window_get_icon(gtkWindowOf(window));
