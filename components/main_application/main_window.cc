@@ -1,5 +1,7 @@
 #include "components/main_application/main_window.h"
 
+#include <gdk/gdkx.h>
+
 #include "components/common/component_window.h"
 #include "components/main_application/ini_section.h"
 #include "platform/linux/gtk_icon_picture.h"
@@ -54,6 +56,9 @@ GtkWidget* settingsGrid(const MainWindowContent& content) {
     gtk_grid_attach(GTK_GRID(grid), label(name, "dim-label"), 0, row, 1, 1);
     GtkWidget* shown = label(value.empty() ? "(not given)" : value);
     gtk_label_set_selectable(GTK_LABEL(shown), TRUE);
+    // Selectable with the mouse, but not focused: a focused label shows its
+    // whole text selected.
+    gtk_widget_set_can_focus(shown, FALSE);
     gtk_label_set_ellipsize(GTK_LABEL(shown), PANGO_ELLIPSIZE_MIDDLE);
     gtk_widget_set_hexpand(shown, TRUE);
     gtk_grid_attach(GTK_GRID(grid), shown, 1, row, 1, 1);
@@ -85,6 +90,24 @@ GtkWidget* filesSection(const std::string& iniFile) {
   return scrolled;
 }
 
+// Maximising is the window manager's work; with none running the window is
+// made as large as the screen's work area itself.
+void maximize(GtkWindow* window) {
+  gtk_window_maximize(window);
+  GdkScreen* screen = gtk_window_get_screen(window);
+  if (GDK_IS_X11_SCREEN(screen) &&
+      gdk_x11_screen_supports_net_wm_hint(
+          screen, gdk_atom_intern_static_string("_NET_WM_STATE_MAXIMIZED_VERT")))
+    return;
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_screen_get_display(screen));
+  if (!monitor) monitor = gdk_display_get_monitor(gdk_screen_get_display(screen), 0);
+  if (!monitor) return;
+  GdkRectangle area;
+  gdk_monitor_get_workarea(monitor, &area);
+  gtk_window_set_default_size(window, area.width, area.height);
+  gtk_window_move(window, area.x, area.y);
+}
+
 }  // namespace
 
 GtkWidget* buildMainWindow(const MainWindowContent& content) {
@@ -93,7 +116,7 @@ GtkWidget* buildMainWindow(const MainWindowContent& content) {
   gtk_window_set_default_size(GTK_WINDOW(window), 760, 540);
   if (const auto icon = loadIcon(content.iconFile))
     gtk_window_set_icon(GTK_WINDOW(window), icon.get());
-  if (content.maximized) gtk_window_maximize(GTK_WINDOW(window));
+  if (content.maximized) maximize(GTK_WINDOW(window));
   useFormWindowClass(window);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 10);
