@@ -10,21 +10,23 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 log=$(mktemp)
-openbox --sm-disable >"$log" 2>&1 &
+ready=$(mktemp -u)
+# Openbox runs the --startup command once it has taken over the display; it
+# names its check window on the root earlier, before it manages windows.
+openbox --sm-disable --startup "touch $ready" >"$log" 2>&1 &
 openbox=$!
 
 stop_openbox() {
   kill "$openbox" 2>/dev/null || true
   wait "$openbox" 2>/dev/null || true
-  rm -f "$log"
+  rm -f "$log" "$ready"
 }
 trap stop_openbox EXIT
 
-# The manager is ready once it names its check window on the root.
-ready=no
-for _ in $(seq 200); do
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
-    ready=yes
+started=no
+for _ in $(seq 400); do
+  if [ -e "$ready" ] && xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; then
+    started=yes
     break
   fi
   if ! kill -0 "$openbox" 2>/dev/null; then
@@ -32,7 +34,7 @@ for _ in $(seq 200); do
   fi
   sleep 0.05
 done
-if [ "$ready" != yes ]; then
+if [ "$started" != yes ]; then
   echo "with-openbox: openbox did not start" >&2
   cat "$log" >&2
   exit 1

@@ -1,5 +1,5 @@
-// FindApplication on real windows of another X client, on $DISPLAY, with or
-// without a window manager.
+// FindApplication on real windows of another X client, on an X server of the
+// tests' own made like $DISPLAY: with a window manager when it has one.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "platform/linux/x11_window_system.h"
 #include "platform/platform.h"
 #include "testing/fake_user_interface.h"
+#include "testing/private_x_server.h"
 #include "testing/test_window_owner.h"
 #include "testing/x11_probe.h"
 
@@ -31,6 +32,13 @@ const std::string kClass = "ThunderRT6FormDC";
 
 class FindApplicationOnX11Test : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { display = new testing::PrivateDisplay; }
+  static void TearDownTestSuite() {
+    delete display;
+    display = nullptr;
+  }
+  static testing::PrivateDisplay* display;
+
   FindApplicationOnX11Test() : installed_(services()) {}
 
   Platform services() {
@@ -63,6 +71,8 @@ class FindApplicationOnX11Test : public ::testing::Test {
  private:
   ScopedPlatform installed_;
 };
+
+testing::PrivateDisplay* FindApplicationOnX11Test::display = nullptr;
 
 TEST_F(FindApplicationOnX11Test, NoMatchingWindowMeansGoOn) {
   const WindowHandle otherCase = window("vigilo" + name().substr(6), kClass);

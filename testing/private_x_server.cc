@@ -15,6 +15,9 @@
 
 #include "testing/x11_probe.h"
 
+// After the other headers: Xlib's macros (None, Bool) clash with names there.
+#include <X11/Xlib.h>
+
 extern char** environ;
 
 namespace vigilo::testing {
@@ -59,6 +62,37 @@ void stop(pid_t& pid) {
   pid = -1;
 }
 
+// Openbox names its check window before it takes over windows: a window
+// mapped in between would stay unmanaged. Ready is when it has taken over a
+// window of ours.
+bool managesWindows(const std::string& display) {
+  Display* x = XOpenDisplay(display.c_str());
+  if (!x) return false;
+  const Atom wmState = XInternAtom(x, "WM_STATE", False);
+  const Window probe = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
+  bool managed = false;
+  for (int attempt = 0; attempt < 50 && !managed; ++attempt) {
+    XUnmapWindow(x, probe);
+    XMapWindow(x, probe);
+    XSync(x, False);
+    managed = eventually(
+        [&] {
+          Atom type = 0;
+          int format;
+          unsigned long count, after;
+          unsigned char* data = nullptr;
+          XGetWindowProperty(x, probe, wmState, 0, 2, False, wmState, &type, &format, &count,
+                             &after, &data);
+          if (data) XFree(data);
+          return type == wmState;
+        },
+        std::chrono::milliseconds(400));
+  }
+  XDestroyWindow(x, probe);
+  XCloseDisplay(x);
+  return managed;
+}
+
 }  // namespace
 
 bool windowManagerOnDisplay() {
@@ -92,12 +126,7 @@ PrivateXServer::PrivateXServer(bool windowManager) {
   if (!windowManager) return;
 
   windowManager_ = spawn({"openbox", "--sm-disable"}, environmentWith(display_));
-  const std::string outer = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
-  setenv("DISPLAY", display_.c_str(), 1);
-  const bool ready = eventually([] { return X11Probe().windowManagerRunning(); },
-                                std::chrono::seconds(20));
-  outer.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", outer.c_str(), 1);
-  if (!ready) {
+  if (!managesWindows(display_)) {
     stop(windowManager_);
     stop(server_);
     throw std::runtime_error("openbox did not start");
@@ -107,6 +136,15 @@ PrivateXServer::PrivateXServer(bool windowManager) {
 PrivateXServer::~PrivateXServer() {
   stop(windowManager_);
   stop(server_);
+}
+
+PrivateDisplay::PrivateDisplay() : server_(windowManagerOnDisplay()) {
+  if (const char* outer = std::getenv("DISPLAY")) outer_ = outer;
+  setenv("DISPLAY", server_.display().c_str(), 1);
+}
+
+PrivateDisplay::~PrivateDisplay() {
+  outer_ ? setenv("DISPLAY", outer_->c_str(), 1) : unsetenv("DISPLAY");
 }
 
 }  // namespace vigilo::testing

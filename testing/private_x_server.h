@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 
 namespace vigilo::testing {
@@ -28,5 +29,20 @@ class PrivateXServer {
 
 // True when a window manager runs on $DISPLAY.
 bool windowManagerOnDisplay();
+
+// A private X server made like the test display (openbox on it when the test
+// display has a window manager), that is $DISPLAY while it lives: tests of
+// focus and the active window cannot be disturbed by other tests then.
+class PrivateDisplay {
+ public:
+  PrivateDisplay();
+  ~PrivateDisplay();
+  PrivateDisplay(const PrivateDisplay&) = delete;
+  PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+ private:
+  std::optional<std::string> outer_;
+  PrivateXServer server_;
+};
 
 }  // namespace vigilo::testing

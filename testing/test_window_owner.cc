@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,8 +40,12 @@ TestWindowOwner::TestWindowOwner(const std::string& programPath) {
 
 TestWindowOwner::~TestWindowOwner() {
   input_.reset();  // end of input ends the program
-  if (pid_ > 0) {
-    int status;
+  if (pid_ <= 0) return;
+  // A program stuck on the X server is ended all the same.
+  int status;
+  for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
+  if (waitpid(pid_, &status, WNOHANG) == 0) {
+    kill(pid_, SIGKILL);
     waitpid(pid_, &status, 0);
   }
 }

@@ -84,14 +84,21 @@ void setText(Window window, Atom property, Atom type, const std::string& bytes) 
                   static_cast<int>(bytes.size()));
 }
 
-// Waits until `done` holds, handling nothing but the events it looks at.
+// Waits until `done` holds, for at most `timeoutMs`, handling nothing but the
+// events of the window; false on a time-out.
 template <typename Done>
-void waitFor(Window window, Done done) {
-  for (;;) {
+bool waitFor(Window window, Done done, int timeoutMs) {
+  const long mask = StructureNotifyMask | PropertyChangeMask;
+  for (int waited = 0; waited < timeoutMs;) {
     XEvent event;
-    XWindowEvent(display, window, StructureNotifyMask | PropertyChangeMask, &event);
-    if (done(event)) return;
+    while (XCheckWindowEvent(display, window, mask, &event)) {
+      if (done(event)) return true;
+    }
+    pollfd fd = {ConnectionNumber(display), POLLIN, 0};
+    poll(&fd, 1, 10);
+    waited += 10;
   }
+  return false;
 }
 
 bool hasWmState(Window window) {
@@ -150,31 +157,33 @@ Window createWindow(const std::string& fields) {
   if (values.count("refuse-close")) refusingClose.insert(window);
 
   const std::string state = values.count("state") ? values["state"] : "normal";
-  if (state == "normal" && !inputOnly) {
-    XMapWindow(display, window);
-    waitFor(window, [](const XEvent& e) { return e.type == MapNotify; });
-    // A manager sets WM_STATE when it takes the window over.
-    if (windowManagerRunning()) {
-      while (!hasWmState(window)) {
-        waitFor(window, [](const XEvent& e) { return e.type == PropertyNotify; });
-      }
-    }
-  } else if (state == "iconic") {
-    if (windowManagerRunning()) {
+  const bool manager = windowManagerRunning();
+  if (state == "iconic" && !manager) {
+    // Without a manager nobody else would: the window says it itself.
+    const long iconic[2] = {IconicState, None};
+    XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(iconic), 2);
+  } else if (state == "iconic" || (state == "normal" && !inputOnly)) {
+    if (state == "iconic") {
       // The manager takes it over minimised and says so in WM_STATE.
       XWMHints hints{};
       hints.flags = StateHint;
       hints.initial_state = IconicState;
       XSetWMHints(display, window, &hints);
+    }
+    // A manager that is still starting may miss the request: ask again.
+    const auto mapNotify = [](const XEvent& e) { return e.type == MapNotify; };
+    const auto stateSet = [window](const XEvent& e) {
+      return e.type == PropertyNotify && e.xproperty.atom == wmState && hasWmState(window);
+    };
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (attempt > 0) XUnmapWindow(display, window);
       XMapWindow(display, window);
-      waitFor(window, [window](const XEvent& e) {
-        return e.type == PropertyNotify && e.xproperty.atom == wmState && hasWmState(window);
-      });
-    } else {
-      // Without a manager nobody else would: the window says it itself.
-      const long iconic[2] = {IconicState, None};
-      XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(iconic), 2);
+      XSync(display, False);
+      // A minimised window is never mapped; a manager sets WM_STATE when it
+      // takes a window over.
+      if (state == "normal" && !waitFor(window, mapNotify, 2000)) continue;
+      if (!manager || hasWmState(window) || waitFor(window, stateSet, 2000)) break;
     }
   }
   XSync(display, False);

@@ -1,5 +1,5 @@
-// The X11 window services on real windows of another X client, on $DISPLAY,
-// with or without a window manager.
+// The X11 window services on real windows of another X client, on an X server
+// of the tests' own made like $DISPLAY: with a window manager when it has one.
 
 #include "platform/linux/x11_window_system.h"
 
@@ -69,10 +69,19 @@ std::string unique(const std::string& title) {
 
 class X11WindowSystemTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { display = new testing::PrivateDisplay; }
+  static void TearDownTestSuite() {
+    delete display;
+    display = nullptr;
+  }
+  static testing::PrivateDisplay* display;
+
   TestWindowOwner owner{VIGILO_X11_TEST_WINDOWS};
   X11WindowSystem windows;
   X11Probe probe;
 };
+
+testing::PrivateDisplay* X11WindowSystemTest::display = nullptr;
 
 TEST_F(X11WindowSystemTest, WalksTopLevelWindowsTopmostFirstWithHiddenOnesAndNoInputOnly) {
   const WindowHandle bottom = owner.create("title=" + unique("bottom"));
