@@ -148,7 +148,8 @@ int walkWithXlib(Display* display) {
   int matches = 0;
   for (unsigned i = count; i-- > 0;) {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.c_class == InputOnly) {
+    if (!XGetWindowAttributes(display, children[i], &attributes) ||
+        attributes.c_class == InputOnly) {
       continue;
     }
     Window client = clientBelow(display, children[i], wmState, 4);
@@ -199,7 +200,8 @@ int main(int argc, char** argv) {
   }
   XSetErrorHandler(ignoreErrors);
   const fs::path demo = VIGILO_DEMO_DIR;
-  const fs::path dir = fs::temp_directory_path() / ("vigilo-second-start-" + std::to_string(getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("vigilo-second-start-" + std::to_string(getpid()));
   fs::create_directories(dir);
   fs::copy(demo, dir / "install", fs::copy_options::recursive);
   for (const char* folder : {"home", "data", "config"}) fs::create_directories(dir / folder);
@@ -257,8 +259,7 @@ int main(int argc, char** argv) {
   if (data) XFree(data);
 
   std::printf("second start with a copy running and %d other windows, %s; median of %d, ms\n",
-              kOtherWindows, manager ? "under a window manager" : "no window manager",
-              repetitions);
+              kOtherWindows, manager ? "under a window manager" : "no window manager", repetitions);
   std::printf("  second start of the program       %8.2f\n", median(secondStart));
   std::printf("  xdotool search --name             %8.2f\n", median(xdotool));
   std::printf("  ratio (goal: at most 1.5)         %8.2f\n", median(secondStart) / median(xdotool));

@@ -17,10 +17,10 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 using testing::FakeUserInterface;
 using testing::FakeWindow;
 using testing::FakeWindowSystem;
+using ::testing::IsEmpty;
 using testing::ShownMessage;
 
 const std::string kName = "Vigilo - by Brivant";
@@ -134,10 +134,10 @@ TEST_F(FindApplicationTest, ActivationLeavesTheWindowInFrontAndShown) {
 
 TEST_F(FindApplicationTest, TitleFirstClassSecondTopmostMatchTaken) {
   desktop.windows = {
-      {1, "Untitled", kClass},                       // title does not match
+      {1, "Untitled", kClass},                         // title does not match
       {2, "Notes on " + kName + " (draft)", "gedit"},  // title matches, class does not
       {3, "About " + kName + " now", kClass},          // the first match
-      {4, kName, kClass},                            // a match below it, never examined
+      {4, kName, kClass},                              // a match below it, never examined
   };
   EXPECT_FALSE(FindApplication(kName, 0, false));
   EXPECT_THAT(desktop.calls,
@@ -196,8 +196,8 @@ TEST_F(FindApplicationTest, AnErrorInsideIsReportedAndEndsTheStart) {
     };
     ui.messages.clear();
     EXPECT_FALSE(FindApplication(kName, 2, false));
-    EXPECT_THAT(ui.messages,
-                ElementsAre(ShownMessage{"Error in mFindApp.FindApplication: Out of memory", 16, ""}));
+    EXPECT_THAT(ui.messages, ElementsAre(ShownMessage{
+                                 "Error in mFindApp.FindApplication: Out of memory", 16, ""}));
   }
 
   // The failed search leaves nothing behind for the next one.
@@ -224,9 +224,9 @@ TEST_F(FindApplicationTest, IsWindowClassReadsFortyCharacterBuffer) {
   EXPECT_FALSE(IsWindowClass(5, std::string(45, 'K')));
   EXPECT_FALSE(IsWindowClass(6, kClass));
   EXPECT_TRUE(IsWindowClass(6, ""));
-  EXPECT_THAT(desktop.callsOf("getClassName"), ElementsAre("getClassName 4 40", "getClassName 4 40",
-                                                           "getClassName 5 40", "getClassName 5 40",
-                                                           "getClassName 6 40", "getClassName 6 40"));
+  EXPECT_THAT(desktop.callsOf("getClassName"),
+              ElementsAre("getClassName 4 40", "getClassName 4 40", "getClassName 5 40",
+                          "getClassName 5 40", "getClassName 6 40", "getClassName 6 40"));
 }
 
 TEST(FindApplicationWithoutWindowsTest, NoWindowServicesMeansNoRunningCopy) {

@@ -21,9 +21,9 @@ namespace vigilo::mFindApp {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::eventually;
 using testing::FakeUserInterface;
+using ::testing::IsEmpty;
 using testing::ShownMessage;
 using testing::TestWindowOwner;
 using testing::X11Probe;
@@ -107,10 +107,10 @@ TEST_F(FindApplicationOnX11Test, FoundInAnyOtherModeIsLeftAlone) {
 TEST_F(FindApplicationOnX11Test, ActivatesTheTopmostMatchPastOtherWindows) {
   const WindowHandle lower = window(name(), kClass);
   const WindowHandle running = window(name(), kClass);
-  window(name() + " notes", "gedit");                      // another class
-  owner.create("net=" + name() + " \\xff\\xfe broken");    // no class at all
-  owner.create("title=" + name() + "\tinputonly");         // a helper window
-  owner.create("");                                        // no title, no class
+  window(name() + " notes", "gedit");                    // another class
+  owner.create("net=" + name() + " \\xff\\xfe broken");  // no class at all
+  owner.create("title=" + name() + "\tinputonly");       // a helper window
+  owner.create("");                                      // no title, no class
   const WindowHandle top = window("Unrelated", kClass);
   windows.setForegroundWindow(top);
   ASSERT_TRUE(eventually([&] { return probe.isActive(top); }));

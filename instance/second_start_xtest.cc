@@ -47,7 +47,7 @@ constexpr const char* kClass = "ThunderRT6FormDC";
 class ProgramRun {
  public:
   ProgramRun(const std::string& program, const std::map<std::string, std::string>& settings,
-      const std::string& output) {
+             const std::string& output) {
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e; ++e) {
       const std::string entry = *e;

@@ -104,8 +104,8 @@ PrivateXServer::PrivateXServer(bool windowManager) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe");
   const std::vector<std::string> environment = environmentWith(":0");
-  server_ = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0",
-                   "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+  server_ = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset"},
                   environment, pipeFds[1]);
   close(pipeFds[1]);
   // The server writes its display number once it accepts connections.

@@ -19,8 +19,8 @@ Window windowProperty(Display* display, Window window, const char* name) {
   unsigned long count, after;
   unsigned char* data = nullptr;
   Window result = None;
-  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
-                         XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False, XA_WINDOW,
+                         &type, &format, &count, &after, &data) == Success &&
       data && count == 1) {
     result = *reinterpret_cast<Window*>(data);
   }

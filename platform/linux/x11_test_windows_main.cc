@@ -126,10 +126,10 @@ Window createWindow(const std::string& fields) {
   attributes.event_mask = StructureNotifyMask | PropertyChangeMask;
   static int offset = 0;
   offset = (offset + 20) % 400;
-  const Window window = XCreateWindow(
-      display, DefaultRootWindow(display), 50 + offset, 50 + offset, 240, 120, 0,
-      inputOnly ? 0 : CopyFromParent, inputOnly ? InputOnly : InputOutput, CopyFromParent,
-      CWEventMask, &attributes);
+  const Window window =
+      XCreateWindow(display, DefaultRootWindow(display), 50 + offset, 50 + offset, 240, 120, 0,
+                    inputOnly ? 0 : CopyFromParent, inputOnly ? InputOnly : InputOutput,
+                    CopyFromParent, CWEventMask, &attributes);
   if (values.count("title")) {
     setText(window, netWmName, utf8String, values["title"]);
     XTextProperty text;

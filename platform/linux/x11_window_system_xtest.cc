@@ -1,8 +1,6 @@
 // The X11 window services on real windows of another X client, on an X server
 // of the tests' own made like $DISPLAY: with a window manager when it has one.
 
-#include "platform/linux/x11_window_system.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/x11_window_system.h"
 #include "testing/private_x_server.h"
 #include "testing/test_window_owner.h"
 #include "testing/x11_probe.h"
@@ -114,8 +113,8 @@ TEST_F(X11WindowSystemTest, StopsWhereTheCallbackReturnsZero) {
 }
 
 struct NamesCase {
-  std::string fields;  // besides the unique marker
-  std::string title;   // expected, for a buffer of 256
+  std::string fields;     // besides the unique marker
+  std::string title;      // expected, for a buffer of 256
   std::string className;  // expected, for a buffer of 40
 };
 
@@ -137,7 +136,10 @@ TEST_F(X11WindowSystemTest, ReadsTitlesAndClassesInEveryEncoding) {
       // _NET_WM_NAME wins over WM_NAME
       {"net=New\twm=Old", "New", ""},
       // bytes that are no UTF-8 stand as U+FFFD and the rest stays readable
-      {"net=A\\xff\\xfeB\\xc3", "A\xEF\xBF\xBD\xEF\xBF\xBD" "B\xEF\xBF\xBD", ""},
+      {"net=A\\xff\\xfeB\\xc3",
+       "A\xEF\xBF\xBD\xEF\xBF\xBD"
+       "B\xEF\xBF\xBD",
+       ""},
       {"class=ThunderRT6FormDC", "", "ThunderRT6FormDC"},
       {"", "", ""},
       {"net=" + e300, std::string(255, 'e'), ""},
@@ -169,7 +171,9 @@ TEST_F(X11WindowSystemTest, ReadsTitlesAndClassesInEveryEncoding) {
 }
 
 TEST_F(X11WindowSystemTest, KeepsMaxCountMinusOneCharacters) {
-  const WindowHandle window = owner.create("net=\xC3\xA4\xC3\xB6\xC3\xBC" "abc\tclass=Thunder");
+  const WindowHandle window = owner.create(
+      "net=\xC3\xA4\xC3\xB6\xC3\xBC"
+      "abc\tclass=Thunder");
   EXPECT_EQ(windows.getWindowText(window, 0), "");
   EXPECT_EQ(windows.getWindowText(window, 1), "");
   EXPECT_EQ(windows.getWindowText(window, 3), "äö");
@@ -248,7 +252,8 @@ TEST_F(X11WindowSystemTest, TellsMinimisedWindowsAndRestoresThem) {
 TEST_F(X11WindowSystemTest, ShowsHiddenWindows) {
   const WindowHandle hidden = owner.create("title=" + unique("hidden") + "\tstate=hidden");
   windows.showWindow(hidden, 0x77);  // unknown command: nothing
-  EXPECT_FALSE(eventually([&] { return probe.isViewable(hidden); }, std::chrono::milliseconds(200)));
+  EXPECT_FALSE(
+      eventually([&] { return probe.isViewable(hidden); }, std::chrono::milliseconds(200)));
   windows.showWindow(hidden, kSwShow);
   EXPECT_TRUE(eventually([&] { return probe.isViewable(hidden); }));
 }
