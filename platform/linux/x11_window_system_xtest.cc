@@ -308,27 +308,6 @@ TEST_F(X11WindowSystemTest, AsksWindowsToCloseAndTheyDecide) {
   EXPECT_TRUE(owner.waitForNotice("closed " + std::to_string(byMessage)));
 }
 
-TEST(X11WindowSystemOnAFreshServerTest, KnowsNamesThatOtherProgramsGiveAfterItConnected) {
-  // On a new server nobody has named WM_STATE, WM_DELETE_WINDOW and the
-  // rest yet when the services connect.
-  testing::PrivateXServer server(/*windowManager=*/false);
-  X11WindowSystem windows(server.display());
-  EXPECT_THAT(enumerate(windows), ElementsAre());
-
-  const std::string outer = std::getenv("DISPLAY");
-  setenv("DISPLAY", server.display().c_str(), 1);
-  {
-    TestWindowOwner owner(VIGILO_X11_TEST_WINDOWS);
-    const WindowHandle iconic = owner.create("title=First\tstate=iconic");
-    const WindowHandle window = owner.create("title=Second");
-    EXPECT_THAT(enumerate(windows), ElementsAre(window, iconic));
-    EXPECT_TRUE(windows.isIconic(iconic));
-    windows.closeWindow(window);
-    EXPECT_TRUE(owner.waitForNotice("closed " + std::to_string(window)));
-  }
-  setenv("DISPLAY", outer.c_str(), 1);
-}
-
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnvironment {
  public:
@@ -342,6 +321,25 @@ class ScopedEnvironment {
   const char* name_;
   std::optional<std::string> old_;
 };
+
+TEST(X11WindowSystemOnAFreshServerTest, KnowsNamesThatOtherProgramsGiveAfterItConnected) {
+  // On a new server nobody has named WM_STATE, WM_DELETE_WINDOW and the
+  // rest yet when the services connect.
+  testing::PrivateXServer server(/*windowManager=*/false);
+  X11WindowSystem windows(server.display());
+  EXPECT_THAT(enumerate(windows), ElementsAre());
+
+  {
+    ScopedEnvironment display("DISPLAY", server.display().c_str());
+    TestWindowOwner owner(VIGILO_X11_TEST_WINDOWS);
+    const WindowHandle iconic = owner.create("title=First\tstate=iconic");
+    const WindowHandle window = owner.create("title=Second");
+    EXPECT_THAT(enumerate(windows), ElementsAre(window, iconic));
+    EXPECT_TRUE(windows.isIconic(iconic));
+    windows.closeWindow(window);
+    EXPECT_TRUE(owner.waitForNotice("closed " + std::to_string(window)));
+  }
+}
 
 TEST(X11WindowSystemWithoutDisplayTest, HasNoWindowsAndDoesNothing) {
   std::optional<ScopedEnvironment> noDisplay;
