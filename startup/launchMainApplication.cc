@@ -61,7 +61,8 @@ std::optional<std::string> requiredFile(const std::string& iniPath, const char* 
 }
 
 // The launch up to the foreground request; returns early after a message.
-void launch(int32_t parentWindow) {
+// True once the main application has been shown.
+bool launch(int32_t parentWindow) {
   const ProductProfile& profile = Profile();
 
   // A launch still under way (its window messages run a second launch): show
@@ -69,7 +70,7 @@ void launch(int32_t parentWindow) {
   if (MainApplication) {
     if (subObject("cApplication")->get("pAppID").toLong() == profile.AppID) {
       mainApplication().call("Show", {});
-      return;
+      return true;
     }
   }
 
@@ -77,12 +78,12 @@ void launch(int32_t parentWindow) {
   if (!FileExists(iniPath)) {
     platform().ui->messageBox(
         "The file '" + iniPath + "' cannot be found. The program cannot start.", kMbIconError, "");
-    return;
+    return false;
   }
   const auto setupDatabase = requiredFile(iniPath, "SetupDatabase", profile.SetupDatabase);
-  if (!setupDatabase) return;
+  if (!setupDatabase) return false;
   const auto toolbarDatabase = requiredFile(iniPath, "ToolbarDatabase", profile.ToolbarDatabase);
-  if (!toolbarDatabase) return;
+  if (!toolbarDatabase) return false;
   // The music folder is only completed in the INI file; the main application
   // reads it from there.
   if (modIni::ReadIni(iniPath, kSystem, "MusicPath").empty())
@@ -130,18 +131,21 @@ void launch(int32_t parentWindow) {
       if (WindowSystem* windows = platform().windows) windows->setForegroundWindow(window);
     }
   });
+  return true;
 }
 
 }  // namespace
 
-void launchMainApplication(int32_t parentWindow) {
+bool launchMainApplication(int32_t parentWindow) {
+  bool shown = false;
   try {
-    launch(parentWindow);
+    shown = launch(parentWindow);
   } catch (const Error& e) {
     platform().ui->messageBox(e.description() + " - " + std::to_string(e.number()), kMbOk, "");
   }
   // The application runs on by itself; the program keeps no hold on it.
   MainApplication = nullptr;
+  return shown;
 }
 
 }  // namespace vigilo::mMain

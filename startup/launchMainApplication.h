@@ -16,7 +16,8 @@ inline constexpr const char* kMainApplicationProgId = "RXResourceBRowser.cRXReso
 // Checks the user's INI file and databases, completes their entries, creates,
 // configures and shows the main application, brings its window to the front,
 // then lets it go. `parentWindow` is the launcher form's window, which the
-// main application closes when it ends. Reports its own failures.
-void launchMainApplication(int32_t parentWindow);
+// main application closes when it ends. Reports its own failures; true when
+// the main application was shown.
+bool launchMainApplication(int32_t parentWindow);
 
 }  // namespace vigilo::mMain

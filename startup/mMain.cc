@@ -18,14 +18,14 @@ namespace vigilo::mMain {
 namespace {
 
 // The start-up up to the launch; `splash` receives the splash component so
-// that it outlives this function.
-void startUp(ObjectRef& splash) {
+// that it outlives this function. True when the main application was shown.
+bool startUp(ObjectRef& splash) {
   ProductProfile& profile = Profile();
 
   profile.IniFile = resolveINIFile();
-  if (profile.IniFile.empty()) return;
+  if (profile.IniFile.empty()) return false;
   profile.SetupDatabase = resolveSetupDatabaseFile();
-  if (profile.SetupDatabase.empty()) return;
+  if (profile.SetupDatabase.empty()) return false;
 
   profile.StartupScreen = modIni::ReadIni(profile.IniFile, "System", "StartupScreen");
   if (profile.StartupScreen.empty() && profile.AppID == 101) {
@@ -43,9 +43,10 @@ void startUp(ObjectRef& splash) {
   splash->set("pGraphicFile", Variant(exeFolder() + "/" + profile.StartupScreen));
   splash->call("mShow", {});
 
-  launchMainApplication(fDummy::hWnd());
+  const bool launched = launchMainApplication(fDummy::hWnd());
 
   if (profile.UseUpdateTool) SetAndCheckNewtide(splash);
+  return launched;
 }
 
 }  // namespace
@@ -53,6 +54,7 @@ void startUp(ObjectRef& splash) {
 void Main() {
   UserInterface& ui = *platform().ui;
   ObjectRef splash;
+  bool launched = false;
   try {
     ui.setMousePointer(kPointerBusy);
     if (!initializeVersion()) {
@@ -60,12 +62,16 @@ void Main() {
       ui.endProgram();
     }
     if (!mFindApp::FindApplication(Profile().AppTitle, 2, false)) ui.endProgram();
-    startUp(splash);
+    launched = startUp(splash);
   } catch (const Error& e) {
     ui.messageBox(e.description(), kMbIconError, "");
   }
   ui.setMousePointer(kPointerDefault);
   splash.reset();
+  // The hidden launcher form would keep the program alive with nothing on
+  // the screen when no main application came up: the user has been told
+  // why, and the program ends.
+  if (!launched) fDummy::Unload();
 }
 
 void resetMousePointer() { platform().ui->setMousePointer(kPointerDefault); }
