@@ -192,7 +192,7 @@ int showAndAnswer(GtkUserInterface& ui, const std::string& text, int style,
       [](gpointer data) -> gboolean {
         auto* w = static_cast<Watch*>(data);
         GtkWidget* dialog = findMessageDialog();
-        if (!dialog || w->done) return G_SOURCE_CONTINUE;
+        if (!dialog || !gtk_widget_get_mapped(dialog) || w->done) return G_SOURCE_CONTINUE;
         w->done = true;
         gdk_display_sync(gdk_display_get_default());
         *w->seen = look(dialog);
@@ -217,7 +217,15 @@ TEST(GtkUserInterfaceTest, MessageBoxesShowTheirIconButtonsAndTitleAndAnswer) {
   GtkUserInterface ui;
   const auto key = [](const char* name) {
     return [name](Window w) {
-      xdotool("windowfocus --sync " + std::to_string(w) + " key --clearmodifiers " + name);
+      // In the background: the box's own main loop must keep running while
+      // xdotool waits for the focus, or a window manager that maps the box
+      // later waits on us and we on it.
+      // The focus fails (BadMatch) while a window manager has yet to make the
+      // box viewable: try again until it takes.
+      const std::string press = "xdotool windowfocus --sync " + std::to_string(w) +
+                                " key --clearmodifiers " + name + " 2>/dev/null";
+      const std::string retry = "for i in $(seq 100); do " + press + " && break; sleep 0.05; done";
+      EXPECT_EQ(std::system(("sh -c '" + retry + "' &").c_str()), 0);
     };
   };
   const auto closeBox = [](Window w) { requestCloseFromAnotherProcess(w); };
