@@ -2,39 +2,12 @@
 
 #include <cstdint>
 
+#include "platform/utf8_text.h"
+
 namespace vigilo::ini {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-// With `allowSurrogates`, the 3-byte forms of U+D800..U+DFFF count too.
-size_t sequenceLength(std::string_view text, bool allowSurrogates) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED && !allowSurrogates) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (size_t i = 2; i < length; ++i)
-    if (!isContinuation(byte(i))) return 0;
-  return length;
-}
 
 char32_t decodeSequence(std::string_view sequence) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(sequence[i]); };
@@ -123,7 +96,7 @@ std::string encodeUtf16Le(std::string_view text) {
   std::string units;
   units.reserve(text.size() * 2);
   while (!text.empty()) {
-    const size_t length = sequenceLength(text, /*allowSurrogates=*/true);
+    const size_t length = utf8SequenceLength(text, /*allowSurrogates=*/true);
     const char32_t c = length ? decodeSequence(text.substr(0, length)) : kReplacement;
     text.remove_prefix(length ? length : 1);
     if (c >= 0x10000) {
@@ -139,7 +112,7 @@ std::string encodeUtf16Le(std::string_view text) {
 std::string_view firstCharacters(std::string_view text, size_t maxCharacters) {
   size_t end = 0;
   for (size_t count = 0; count < maxCharacters && end < text.size(); ++count) {
-    const size_t length = sequenceLength(text.substr(end), /*allowSurrogates=*/false);
+    const size_t length = utf8SequenceLength(text.substr(end));
     end += length ? length : 1;
   }
   return text.substr(0, end);

@@ -7,9 +7,9 @@ constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The length of the well-formed character at the start of `s`, 0 when there
-// is none (overlong forms, surrogates and values above U+10FFFF are faults).
-size_t wellFormedLength(std::string_view s) {
+}  // namespace
+
+size_t utf8SequenceLength(std::string_view s, bool allowSurrogates) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80) return 1;
@@ -20,7 +20,7 @@ size_t wellFormedLength(std::string_view s) {
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     length = 3;
     if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xED && !allowSurrogates) high = 0x9F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     length = 4;
     if (lead == 0xF0) low = 0x90;
@@ -35,13 +35,11 @@ size_t wellFormedLength(std::string_view s) {
   return length;
 }
 
-}  // namespace
-
 std::string validUtf8(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
   while (!bytes.empty()) {
-    const size_t length = wellFormedLength(bytes);
+    const size_t length = utf8SequenceLength(bytes);
     if (length == 0) {
       text += kReplacementCharacter;
       bytes.remove_prefix(1);

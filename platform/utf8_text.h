@@ -6,6 +6,12 @@
 
 namespace vigilo {
 
+// The length of the well-formed UTF-8 character at the start of `s`, 0 when
+// there is none (overlong forms, surrogates and values above U+10FFFF are
+// faults). With `allowSurrogates` the 3-byte forms of U+D800..U+DFFF count,
+// as text converted from faulty UTF-16 holds them.
+size_t utf8SequenceLength(std::string_view s, bool allowSurrogates = false);
+
 // The text as valid UTF-8: every byte that does not belong to a well-formed
 // character stands as U+FFFD, so a faulty title can still be searched.
 std::string validUtf8(std::string_view bytes);
