@@ -2,7 +2,7 @@
 // start would cost if it asked the question before loading GTK. Exits 1 when
 // a copy was found and brought to the front, 0 when none runs.
 #include "instance/mFindApp.h"
-#include "platform/linux/console_user_interface.h"
+#include "platform/console_user_interface.h"
 #include "platform/linux/x11_window_system.h"
 #include "platform/platform.h"
 int main() {

@@ -18,7 +18,7 @@
 #include "installation/UserCopies.h"
 #include "installation/ensureFilesSection.h"
 #include "installation/modIni.h"
-#include "platform/linux/console_user_interface.h"
+#include "platform/console_user_interface.h"
 #include "platform/linux/file_registry_store.h"
 #include "platform/linux/ini_profile_functions.h"
 #include "platform/linux/local_clock.h"

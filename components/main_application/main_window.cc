@@ -4,7 +4,7 @@
 
 #include "components/common/component_window.h"
 #include "components/main_application/ini_section.h"
-#include "platform/linux/gtk_icon_picture.h"
+#include "platform/linux/gtk/gtk_icon_picture.h"
 
 namespace vigilo::components {
 namespace {

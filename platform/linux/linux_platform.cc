@@ -2,21 +2,21 @@
 
 #include "platform/linux/executable_path.h"
 #include "platform/linux/file_registry_store.h"
-#include "platform/linux/gtk_user_interface.h"
+#include "platform/linux/gtk_library_user_interface.h"
 #include "platform/linux/ini_profile_functions.h"
 #include "platform/linux/local_clock.h"
 #include "platform/linux/mdb_database_engine.h"
 #include "platform/linux/posix_file_system.h"
-#include "platform/linux/webkit_info_message_windows.h"
 #include "platform/linux/posix_process_launcher.h"
 #include "platform/linux/registered_components.h"
+#include "platform/linux/webkit_info_message_windows.h"
 #include "platform/linux/x11_window_system.h"
 #include "platform/linux/xdg_shell_folders.h"
 
 namespace vigilo {
 
 struct LinuxPlatform::Backends {
-  GtkUserInterface ui;
+  GtkLibraryUserInterface ui;
   LocalClock clock;
   PosixRegionalSettings regional;
   PosixFileSystem files;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/linux/gobject_ptr.h"
+#include "platform/linux/gtk/gobject_ptr.h"
 
 namespace vigilo {
 

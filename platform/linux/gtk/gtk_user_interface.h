@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/linux/console_user_interface.h"
+#include "platform/console_user_interface.h"
 #include "platform/user_interface.h"
 
 namespace vigilo {

@@ -1,4 +1,4 @@
-#include "platform/linux/console_user_interface.h"
+#include "platform/console_user_interface.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "platform/linux/gtk_icon_picture.h"
+#include "platform/linux/gtk/gtk_icon_picture.h"
 
 #include <cstring>
 
-#include "platform/linux/ico_file.h"
+#include "platform/linux/gtk/ico_file.h"
 #include "platform/linux/safe_write.h"
 
 namespace vigilo {

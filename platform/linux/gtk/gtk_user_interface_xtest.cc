@@ -3,7 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/linux/gtk_user_interface.h"
+#include "platform/linux/gtk/gtk_user_interface.h"
 
 // After gtest: Xlib's macros (None, Bool) clash with gtest's names.
 #include <X11/Xatom.h>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/linux/gtk_form.h"
+#include "platform/linux/gtk/gtk_form.h"
 
 namespace vigilo {
 namespace {
@@ -311,7 +311,7 @@ TEST_F(GtkFormTest, MovesInTwipsAndKnowsItsHeight) {
 }
 
 TEST_F(GtkFormTest, TakesItsIconFromIconFilesOnly) {
-  const std::string testdata = std::string(VIGILO_SOURCE_DIR) + "/platform/linux/testdata/";
+  const std::string testdata = std::string(VIGILO_SOURCE_DIR) + "/platform/linux/gtk/testdata/";
   GtkWindow* window = GTK_WINDOW(static_cast<GtkForm*>(form_.get())->window());
   const auto netWmIconSize = [&] {
     gdk_display_sync(gdk_display_get_default());

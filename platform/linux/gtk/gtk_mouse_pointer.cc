@@ -1,4 +1,4 @@
-#include "platform/linux/gtk_mouse_pointer.h"
+#include "platform/linux/gtk/gtk_mouse_pointer.h"
 
 #include <gtk/gtk.h>
 

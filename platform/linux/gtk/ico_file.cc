@@ -1,4 +1,4 @@
-#include "platform/linux/ico_file.h"
+#include "platform/linux/gtk/ico_file.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/linux/gtk_user_interface.h"
+#include "platform/linux/gtk/gtk_user_interface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/gtk_user_interface.h"
+#include "platform/linux/gtk/gtk_user_interface.h"
 
 #include <gtk/gtk.h>
 
@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "platform/error.h"
-#include "platform/linux/gtk_form.h"
-#include "platform/linux/gtk_message_box.h"
-#include "platform/linux/gtk_mouse_pointer.h"
+#include "platform/linux/gtk/gtk_form.h"
+#include "platform/linux/gtk/gtk_message_box.h"
+#include "platform/linux/gtk/gtk_mouse_pointer.h"
 
 namespace vigilo {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/linux/gtk_icon_picture.h"
+#include "platform/linux/gtk/gtk_icon_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/ico_file.h"
+#include "platform/linux/gtk/ico_file.h"
 #include "testing/scoped_temp_dir.h"
 
 namespace vigilo {
@@ -204,7 +204,7 @@ TEST_F(IconPictureTest, PicksTheLargeIconSizeFromDibAndPngEntries) {
 // Icons written by ImageMagick: a 1-bit and a 32-bit DIB and a 256-pixel PNG
 // entry (which gdk-pixbuf's own icon loader turns into noise).
 TEST_F(IconPictureTest, LoadsIconsOfOtherWriters) {
-  const std::string testdata = std::string(VIGILO_SOURCE_DIR) + "/platform/linux/testdata/";
+  const std::string testdata = std::string(VIGILO_SOURCE_DIR) + "/platform/linux/gtk/testdata/";
   const auto mixed = loadIconPicture(testdata + "bmp_and_png.ico", 32);
   ASSERT_TRUE(mixed);
   EXPECT_EQ(pixelAt(mixed.get(), 0, 0)[3], 0);  // the transparent top-left corner

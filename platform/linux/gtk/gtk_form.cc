@@ -1,4 +1,4 @@
-#include "platform/linux/gtk_form.h"
+#include "platform/linux/gtk/gtk_form.h"
 
 #include <gdk/gdkx.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/linux/gtk_icon_picture.h"
+#include "platform/linux/gtk/gtk_icon_picture.h"
 
 namespace vigilo {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/linux/gtk_message_box.h"
+#include "platform/linux/gtk/gtk_message_box.h"
 
 #include <gtk/gtk.h>
 
-#include "platform/linux/gtk_mouse_pointer.h"
+#include "platform/linux/gtk/gtk_mouse_pointer.h"
 #include "platform/user_interface.h"
 
 namespace vigilo {
